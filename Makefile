@@ -1,0 +1,61 @@
+# The two commands of the README: `make run` and `make test`. Both install what is missing first.
+BUILD      ?= build
+JOBS       ?= $(shell nproc)
+GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
+SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+FUZZ_SECONDS ?= 60
+
+PACKAGES := build-essential cmake ninja-build pkg-config \
+	juce-modules-source juce-tools libasound2-dev libfreetype-dev libpng-dev libjpeg-dev zlib1g-dev \
+	libx11-dev libxrandr-dev libxinerama-dev libxcursor-dev libxext-dev \
+	fonts-dseg libgtest-dev libgmock-dev googletest libbenchmark-dev xvfb xauth xdotool imagemagick
+CI_PACKAGES := clang libclang-rt-14-dev
+
+.PHONY: deps ci-deps build run test test-asan test-tsan fuzz bench clean
+
+deps:
+	@missing=$$(for p in $(PACKAGES) $(EXTRA_PACKAGES); do dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'ok installed' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:" $$missing; \
+	  $(SUDO) apt-get update -q && $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -q $$missing; \
+	fi
+
+ci-deps:
+	@$(MAKE) --no-print-directory deps EXTRA_PACKAGES="$(CI_PACKAGES)"
+
+build: deps
+	cmake -S . -B $(BUILD) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j$(JOBS)
+
+run: build
+	$(BUILD)/app/KEditor
+
+# Every test goes through CTest; the GUI tests share one virtual display.
+test: build
+	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j$(JOBS) --timeout 600
+
+test-asan: ci-deps
+	cmake -S . -B build-asan -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug -DKE_SANITIZE=address,undefined -DKE_BENCH=OFF
+	cmake --build build-asan -j$(JOBS)
+	cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j$(JOBS) --timeout 900
+
+# The link tests (label "link") under ThreadSanitizer.
+test-tsan: ci-deps
+	cmake -S . -B build-tsan -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug -DKE_SANITIZE=thread -DKE_BENCH=OFF \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+	cmake --build build-tsan -j$(JOBS)
+	cd build-tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+	  xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j$(JOBS) -L link --timeout 900
+
+fuzz: ci-deps
+	cmake -S . -B build-fuzz -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKE_FUZZ=ON \
+	  -DKE_SANITIZE=address,undefined -DKE_BENCH=OFF -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+	cmake --build build-fuzz -j$(JOBS) --target fuzzers
+	tools/run-fuzzers.sh build-fuzz $(FUZZ_SECONDS)
+
+bench: build
+	@for b in $$(find $(BUILD) -type f -executable -name 'bench_*'); do echo "== $$b"; $$b; done
+
+clean:
+	rm -rf build build-asan build-tsan build-fuzz
