@@ -1,0 +1,13 @@
+#pragma once
+
+struct SoundVector;
+
+// The list from which the last row drag started; null until the first drag.
+extern SoundVector* dragSourceSounds;
+
+// Removes records first .. first + count - 1. Returns count, -1 when first is not inside the
+// list, -2 when the run reaches past its end (the list is then unchanged).
+int eraseSounds (SoundVector* list, int first, int count);
+
+// Appends a copy of each selected record of source whose content target does not hold yet.
+void appendSelectedIfAbsent (SoundVector* target, SoundVector* source);
