@@ -1,0 +1,130 @@
+#pragma once
+// The content of the main window: owner of both sound lists, the MIDI ports, the pages and the
+// dialogs, and the home of the timer that ties the MIDI input thread to the user interface.
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <juce_gui_basics/juce_gui_basics.h>
+#include <juce_audio_basics/juce_audio_basics.h>
+#include <juce_audio_devices/juce_audio_devices.h>
+#include "sound/SoundRecord.h"
+#include "controls/Ibtn.h"
+#include "app/InstrumentLink.h"
+#include "app/MidiPorts.h"
+
+class Look;
+class zbutton;
+class SoundPanel;
+class EditPanel;
+class FmPanel;
+class SamplePanel;
+class FxPanel;
+class GlobalDialog;
+class Algorithm;
+class About;
+
+class MainContentComponent : public juce::Component,
+                             public juce::AudioSource,
+                             public juce::MidiInputCallback,
+                             public juce::Timer,
+                             public juce::DragAndDropContainer,
+                             public juce::Button::Listener
+{
+public:
+    static constexpr int maxPorts = 8;
+
+    MainContentComponent();
+    ~MainContentComponent() override;
+
+    void childrenChanged() override;
+    void paint (juce::Graphics& g) override;
+
+    // No audio device is ever opened.
+    void prepareToPlay (int, double) override {}
+    void releaseResources() override {}
+    void getNextAudioBlock (const juce::AudioSourceChannelInfo&) override {}
+
+    // MIDI input thread.
+    void handleIncomingMidiMessage (juce::MidiInput* source, const juce::MidiMessage& message) override;
+    // Every 300 ms; tests call it directly.
+    void timerCallback() override;
+    // Commands.cpp.
+    void buttonClicked (juce::Button* button) override;
+
+    // Page switching.
+    void deleteEditPanels();
+    void showContentPage();
+    void showModelPage();
+    void showFmPage();
+    void showEffectsPage();
+    void showSamplePage();
+    void showAbout();
+    void toggleGlobalDialog();
+
+    // Reloads the first selected user sound into every open editor page.
+    void refreshOpenPanels();
+
+    // Sends on output `index` now, under that output's send lock, so that no two messages
+    // interleave on one port. Returns false (nothing sent) when the output is not open.
+    bool sendToOutput (int index, const uint8_t* bytes, int length);
+    bool isOutputOpen (int index);
+
+    // Command handlers (Commands.cpp).
+    void runFileCommand (int id);
+    void requestSounds();
+    void dumpSoundset();
+    void chooseEngine (juce::Button* button, int id);
+
+    // One open output and the lock that keeps its messages whole. A rescan takes the port out
+    // under the lock and closes it after letting go, so no port is closed under a lock that a
+    // MIDI callback may be waiting for.
+    struct OutputSlot
+    {
+        std::mutex sendLock;
+        std::unique_ptr<MidiOutPort> port;
+    };
+
+    int lastInputCount = 0;
+    int lastOutputCount = 0;
+    std::atomic<int> chosenOutput { -1 };  // written by the MIDI thread on a probe answer
+    bool listChanged = false;
+    std::unique_ptr<MidiInPort> midiInputs[maxPorts];
+    OutputSlot midiOutputs[maxPorts];
+    SoundVector userSounds;
+    SoundVector librarySounds;
+    Look* look = nullptr;
+    juce::TooltipWindow* tooltipWindow = nullptr;
+    juce::Image background;
+    SoundPanel* soundPanel = nullptr;
+    EditPanel* editPanel = nullptr;
+    FmPanel* fmPanel = nullptr;
+    FxPanel* fxPanel = nullptr;
+    SamplePanel* samplePanel = nullptr;
+    GlobalDialog* globalDialog = nullptr;
+    About* about = nullptr;
+    zbutton* mainButtons[4] = { nullptr, nullptr, nullptr, nullptr };  // Global, Content, Sound, Effects
+    zbutton*& globalButton = mainButtons[0];
+    Ibtn aboutSpot { "invisible" };
+    Algorithm* algorithm = nullptr;
+
+private:
+    void rescanInputs();
+    void rescanOutputs();
+    void closeAllPorts();
+
+    bool destroying = false;  // keeps childrenChanged off objects the destructor has deleted
+
+    JUCE_DECLARE_NON_COPYABLE (MainContentComponent)
+};
+
+// The one main component; set by its constructor before it makes any child.
+extern MainContentComponent* mainComponent;
+
+juce::Component* createMainContentComponent();
+
+// 0 content page, 1 the current sound's engine page (after sending the sound), 2 effects page.
+void showPage (int page);
+
+// Refreshes the content page if it exists.
+void refreshContentPage();
