@@ -1,0 +1,548 @@
+#include "library/Soundlist.h"
+
+#include <cstring>
+
+#include "app/InstrumentLink.h"
+#include "library/SoundListEditing.h"
+#include "library/flt.h"
+#include "sound/SoundFile.h"
+#include "sound/SoundRecord.h"
+
+namespace
+{
+const juce::uint32 rowFills[4] = { 0x0AFFFFFF, 0x40000000, 0xFFEFD531, 0xE4EFD531 };
+const juce::uint32 textColour = 0xFFD9D6CC;
+const juce::uint32 boxOutline = 0xFF806040;
+const char* const fileExtensions = "mid;MID;xls;XLS;KSX;ksx";
+constexpr int nameLength = 18;
+
+juce::String recordName (const SoundRecord& r)
+{
+    const char* text = r.nameText();
+    size_t n = 0;
+    while (n < 31 && text[n] != 0)
+        ++n;
+    return juce::String::fromUTF8 (text, static_cast<int> (n));
+}
+
+void drawEngineBox (juce::Graphics& g, int x, int height, int engine, bool selected)
+{
+    static const char* const letters[4] = { "M", "S", "F", "F" };
+    static const juce::uint32 fills[4] = { 0xFF202020, 0xFFDFDFD0, 0xFF604830, 0xFF604830 };
+    static const juce::uint32 letterColours[4] = { textColour, 0xFF202020, textColour, textColour };
+
+    const int e = engine & 3;
+    g.setColour (juce::Colour (fills[e] + (selected ? 0x00101000u : 0u)));
+    g.fillRect (x, 0, 16, height);
+    g.setColour (juce::Colour (boxOutline));
+    g.drawRect (x, 0, 16, height, 1);
+    g.setColour (juce::Colour (letterColours[e]));
+    g.drawText (letters[e], x, 0, 16, height, juce::Justification::centred, false);
+}
+
+// Every change of the user list's records is made under the lock the MIDI thread takes to write a
+// received CC into the current sound; the library is the message thread's alone.
+struct UserListGuard
+{
+    explicit UserListGuard (const SoundVector* v) : lock (v != nullptr && v->isUserList != 0)
+    {
+        if (lock)
+            userSoundsLock.enter();
+    }
+    ~UserListGuard()
+    {
+        if (lock)
+            userSoundsLock.exit();
+    }
+    const bool lock;
+};
+
+// copyIntoLayer asks the content page to refresh, and that refresh may send CC 73: it must not
+// run while the user list is locked. The guard holds the request back and lets it go afterwards.
+struct HeldPageRefresh
+{
+    HeldPageRefresh() : saved (contentPageRefreshHook) { contentPageRefreshHook = &note; requested = false; }
+    ~HeldPageRefresh() { contentPageRefreshHook = saved; }
+    void release() const
+    {
+        if (requested && saved != nullptr)
+            saved();
+    }
+    static void note() { requested = true; }
+    static inline bool requested = false;
+    ContentPageRefreshHook saved;
+};
+}
+
+Soundlist::Soundlist()
+    : juce::ListBox ("soundlistbox", nullptr),
+      sounds (nullptr),
+      numRows (1),
+      renameRequested (0),
+      renameRow (0),
+      editorLabel (nullptr),
+      isDeviceList (false)
+{
+    setModel (this);
+    setMultipleSelectionEnabled (true);
+    setRowHeight (16);
+    setColour (juce::ListBox::backgroundColourId, juce::Colour (0x00000000));
+    updateContent();
+}
+
+Soundlist::~Soundlist()
+{
+    // The rows (and a rename label in one of them) go with the list box; the vector is not ours.
+    editorLabel = nullptr;
+}
+
+void Soundlist::setSoundVector (SoundVector* v)
+{
+    sounds = v;
+    refresh();
+}
+
+void Soundlist::refresh()
+{
+    if (sounds == nullptr)
+        return;
+
+    numRows = sounds->size();
+    const int before = sounds->findCurrent();
+
+    int run = 0;
+    if (before >= 0)
+        while (before + run + 1 < numRows && (*sounds)[before + run + 1].isSelected())
+            ++run;
+
+    // The list box clamps a selection to the row count it knows, so it learns the new count
+    // before the selection is restored; otherwise appended records would lose their selection.
+    updateContent();
+    deselectAllRows();
+    if (before >= 0)
+        selectRangeOfRows (before, before + run);
+    updateContent();
+
+    const int after = sounds->findCurrent();
+    if (after != before)
+    {
+        repaint();
+        if (isDeviceList && after >= 0)
+            soundSelected (&(*sounds)[after]);
+    }
+}
+
+void Soundlist::paint (juce::Graphics&)
+{
+    // No background: the page shows through between the rows.
+}
+
+juce::String Soundlist::rowText (int row) const
+{
+    if (sounds == nullptr)
+        return "element" + juce::String (row);
+    if (row < 0 || row >= sounds->size())
+        return {};
+
+    const juce::String name = recordName ((*sounds)[row]);
+
+    if (! isDeviceList)
+        return juce::String (row + 1) + " " + name;
+    if (row < 28)
+        return juce::String::charToString ("PABCD"[row / 7]) + juce::String (row % 7 + 1) + " " + name;
+    return "X" + juce::String (row - 27) + " " + name;
+}
+
+int Soundlist::getNumRows()
+{
+    return numRows;
+}
+
+void Soundlist::paintListBoxItem (int row, juce::Graphics& g, int width, int height, bool selected)
+{
+    const bool hasRecord = sounds != nullptr && row >= 0 && row < sounds->size();
+
+    g.fillAll (juce::Colour (rowFills[(row & 1) + (selected ? 2 : 0)]));
+
+    if (sounds != nullptr && ! hasRecord)
+        return;
+
+    g.setColour (juce::Colour (selected ? 0xFF000000 : textColour));
+    g.setFont (juce::Font (13.0f, juce::Font::plain));
+    g.drawText (rowText (row), 3, 0, width, height, juce::Justification::centredLeft, true);
+
+    if (! hasRecord)
+        return;
+
+    const SoundRecord& r = (*sounds)[row];
+    drawEngineBox (g, width - 32, height, static_cast<int> (r[SoundRecord::engineType]), selected);
+
+    const juce::uint32 layerEngine = r[SoundRecord::layerEngineType];
+    if (r[SoundRecord::layerMix] != 0 && layerEngine <= 2)
+        drawEngineBox (g, width - 16, height, static_cast<int> (layerEngine), selected);
+
+    g.setColour (juce::Colour (selected ? 0xFF000000 : textColour));
+    if (sounds->isUserList != 0 && row == sounds->dropRow)
+    {
+        if (sounds->dropX >= width - 16)
+        {
+            sounds->dropOnLayer = 1;
+            g.drawRect (width - 16, 0, 16, height, 1);
+        }
+        else
+        {
+            sounds->dropOnLayer = 0;
+            g.drawRect (0, 0, width - 16, height, 1);
+        }
+    }
+}
+
+juce::Component* Soundlist::refreshComponentForRow (int row, bool selected, juce::Component* existing)
+{
+    const bool hasRecord = sounds != nullptr && row >= 0 && row < sounds->size();
+
+    if (hasRecord)
+        (*sounds)[row].setSelected (selected);
+
+    if (hasRecord && renameRequested != 0 && selected && row == renameRow)
+    {
+        // An update while the name is being typed keeps the field and what was typed.
+        if (existing != nullptr && existing == editorLabel && editorLabel->isBeingEdited())
+            return existing;
+
+        if (existing == editorLabel)
+            editorLabel = nullptr;
+        delete existing;
+
+        auto* label = new juce::Label ("editor", recordName ((*sounds)[row]));
+        label->setEditable (true, true, false);
+        label->setColour (juce::Label::backgroundColourId, juce::Colour (0xFFFFC000));
+        label->addListener (this);
+        // Visible before the row adopts it, so the field's modal state survives the adoption.
+        label->setVisible (true);
+        editorLabel = label;
+        label->showEditor();
+        return label;
+    }
+
+    if (existing != nullptr && existing == editorLabel)
+        editorLabel = nullptr;
+    delete existing;
+    return nullptr;
+}
+
+void Soundlist::editorShown (juce::Label*, juce::TextEditor& editor)
+{
+    // Every field that edits a name gets the filter, also one reopened by a click after Escape.
+    editor.setInputFilter (new flt(), true);
+    editor.setCaretPosition (18);
+    editor.setSelectAllWhenFocused (true);
+    editor.setPopupMenuEnabled (false);
+    editor.setCaretVisible (true);
+    editor.enterModalState (true, nullptr, false);
+}
+
+void Soundlist::listBoxItemDoubleClicked (int row, const juce::MouseEvent&)
+{
+    renameRequested = 1;
+    renameRow = row;
+    updateContent();
+
+    // The field was opened before its row took it in; now that it is on screen it can take the
+    // keyboard focus and hold its modal state.
+    if (editorLabel != nullptr)
+        if (auto* editor = editorLabel->getCurrentTextEditor())
+        {
+            if (! editor->isCurrentlyModal (false))
+                editor->enterModalState (false, nullptr, false);
+            editor->grabKeyboardFocus();
+        }
+}
+
+void Soundlist::labelTextChanged (juce::Label* label)
+{
+    if (sounds != nullptr && renameRow >= 0 && renameRow < sounds->size())
+    {
+        // Only printable 7-bit characters make a name the instrument can hold.
+        const juce::String text = (editorLabel != nullptr ? editorLabel : label)->getText();
+        const char* in = text.toRawUTF8();
+        char name[nameLength + 1];
+        int n = 0;
+        for (; *in != 0 && n < nameLength; ++in)
+        {
+            const auto c = static_cast<unsigned char> (*in);
+            if (c >= 0x20 && c < 0x80)
+                name[n++] = static_cast<char> (c);
+        }
+        name[n] = 0;
+
+        const UserListGuard guard (sounds);
+        setSoundName (&(*sounds)[renameRow], name);
+    }
+
+    renameRequested = 0;
+    updateContent();
+}
+
+void Soundlist::selectedRowsChanged (int)
+{
+    renameRequested = 0;
+
+    if (sounds == nullptr)
+        return;
+
+    // Every record follows the list's selection, also those out of view, so that a drop, a move
+    // or a copy acts on exactly what the user sees selected.
+    const int n = sounds->size();
+    for (int i = 0; i < n; ++i)
+        (*sounds)[i].setSelected (isRowSelected (i));
+
+    const int current = sounds->findCurrent();
+
+    if (isDeviceList && current >= 0)
+        soundSelected (&(*sounds)[current]);
+}
+
+void Soundlist::filesDropped (const juce::StringArray& files, int, int)
+{
+    if (sounds == nullptr)
+        return;
+
+    sounds->dropRow = -1;
+    {
+        const UserListGuard guard (sounds);
+        const bool append = sounds->isUserList == 0;
+        for (const auto& path : files)
+            loadSoundFile (sounds, path.toRawUTF8(), append);
+    }
+    refresh();
+}
+
+bool Soundlist::isInterestedInFileDrag (const juce::StringArray& files)
+{
+    if (files.isEmpty())
+        return false;
+    return juce::File::createFileWithoutCheckingPath (files[0]).hasFileExtension (fileExtensions);
+}
+
+bool Soundlist::keyPressed (const juce::KeyPress& key)
+{
+    if (editorLabel != nullptr)
+        return true;
+
+    const auto mods = key.getModifiers();
+    const bool plain = ! (mods.isShiftDown() || mods.isCtrlDown() || mods.isAltDown());
+    const int code = key.getKeyCode();
+    bool used = false;
+
+    if (plain && sounds != nullptr)
+    {
+        if (code == juce::KeyPress::deleteKey || code == juce::KeyPress::backspaceKey)
+        {
+            if (isDeviceList)
+                return false;
+
+            const int first = sounds->findCurrent();
+            if (first >= 0)
+            {
+                int count = 1;
+                while (first + count < sounds->size() && (*sounds)[first + count].isSelected())
+                    ++count;
+                eraseSounds (sounds, first, count);
+            }
+            refresh();
+            used = true;
+        }
+        else if (code == juce::KeyPress::upKey)
+        {
+            const int i = sounds->findCurrent();
+            if (i <= 0)
+                return false;
+            if (i + 1 < sounds->size() && (*sounds)[i + 1].isSelected())
+                return false;
+            (*sounds)[i].setSelected (false);
+            (*sounds)[i - 1].setSelected (true);
+            refresh();
+            used = true;
+        }
+        else if (code == juce::KeyPress::downKey)
+        {
+            const int i = sounds->findCurrent();
+            if (i < 0)
+            {
+                if (sounds->size() == 0)
+                    return false;
+                (*sounds)[0].setSelected (true);
+            }
+            else
+            {
+                if (i + 1 >= sounds->size())
+                    return false;
+                if ((*sounds)[i + 1].isSelected())
+                    return false;
+                (*sounds)[i].setSelected (false);
+                (*sounds)[i + 1].setSelected (true);
+            }
+            refresh();
+            used = true;
+        }
+    }
+
+    updateContent();
+    return used;
+}
+
+juce::var Soundlist::getDragSourceDescription (const juce::SparseSet<int>& rows)
+{
+    dragSourceSounds = sounds;
+
+    juce::String text;
+    for (int i = 0; i < rows.size(); ++i)
+    {
+        if (i > 0)
+            text << ' ';
+        text << rows[i];
+    }
+    return text;
+}
+
+bool Soundlist::isInterestedInDragSource (const SourceDetails& details)
+{
+    return details.description.isString() || details.description.isArray();
+}
+
+void Soundlist::updateDrop (const SourceDetails& details)
+{
+    if (sounds == nullptr)
+        return;
+    sounds->dropRow = getRowContainingPosition (details.localPosition.x, details.localPosition.y);
+    sounds->dropX = details.localPosition.x;
+    repaint();
+}
+
+void Soundlist::itemDragEnter (const SourceDetails& details)
+{
+    updateDrop (details);
+}
+
+void Soundlist::itemDragMove (const SourceDetails& details)
+{
+    updateDrop (details);
+}
+
+void Soundlist::itemDragExit (const SourceDetails&)
+{
+    if (sounds != nullptr)
+        sounds->dropRow = -1;
+    repaint();
+}
+
+void Soundlist::itemDropped (const SourceDetails& details)
+{
+    SoundVector* const source = dragSourceSounds;
+    SoundVector* const target = sounds;
+
+    if (source == nullptr || target == nullptr)
+        return;
+
+    // Row and layer part come from where the drop landed, not from the last move or paint.
+    const int x = details.localPosition.x;
+    int r = getRowContainingPosition (x, details.localPosition.y);
+    target->dropRow = -1;
+
+    if (target->isUserList != 0)
+    {
+        const bool onLayer = x >= getVisibleRowWidth() - 16;
+        target->dropOnLayer = onLayer ? 1 : 0;
+
+        const HeldPageRefresh heldRefresh;
+        {
+            const UserListGuard guard (target);
+            const int nS = source->size();
+
+            if (! onLayer && source != target)
+            {
+                // Overwrite from row r on; past the end (or below the last row) the copies are
+                // appended.
+                if (r < 0)
+                    r = target->size();
+                for (int i = 0; i < nS; ++i)
+                {
+                    if (! (*source)[i].isSelected())
+                        continue;
+                    if (r < target->size())
+                        (*target)[r] = (*source)[i];
+                    else
+                        target->append ((*source)[i]);
+                    ++r;
+                }
+            }
+            else if (onLayer)
+            {
+                for (int i = 0; i < nS && r >= 0 && r < target->size(); ++i)
+                {
+                    if (! (*source)[i].isSelected())
+                        continue;
+                    if (source == target)
+                    {
+                        const SoundRecord layer = (*source)[i];
+                        copyIntoLayer (&(*target)[r], &layer);
+                    }
+                    else
+                    {
+                        copyIntoLayer (&(*target)[r], &(*source)[i]);
+                    }
+                    ++r;
+                }
+            }
+            else
+            {
+                // Reorder: the selected run goes to rows r .. r + k - 1, kept inside the list.
+                const int n = target->size();
+                int k = 0;
+                for (int i = 0; i < n; ++i)
+                    if ((*target)[i].isSelected())
+                        ++k;
+
+                if (k > 0)
+                {
+                    if (r < 0 || r > n - k)
+                        r = n - k;
+
+                    int next = r;
+                    for (int i = 0; i < n; ++i)
+                        if ((*target)[i].isSelected())
+                            (*target)[i].setOrderIndex (next++);
+
+                    SoundRecord scratch;
+                    initSoundRecord (&scratch);
+                    for (bool swapped = true; swapped;)
+                    {
+                        swapped = false;
+                        for (int i = 0; i < n; ++i)
+                        {
+                            SoundRecord& a = (*target)[i];
+                            const int to = a.getOrderIndex();
+                            if (a.isSelected() && to != i)
+                            {
+                                scratch = a;
+                                a = (*target)[to];
+                                (*target)[to] = scratch;
+                                swapped = true;
+                            }
+                        }
+                    }
+                }
+            }
+        }
+        heldRefresh.release();
+    }
+    else if (source != target)
+    {
+        const UserListGuard guard (source);
+        appendSelectedIfAbsent (target, source);
+    }
+
+    refresh();
+    repaint();
+}
