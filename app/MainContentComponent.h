@@ -128,3 +128,9 @@ void showPage (int page);
 
 // Refreshes the content page if it exists.
 void refreshContentPage();
+
+// List operations behind the move and copy commands (Commands.cpp).
+int moveBlockUp (SoundVector& list, int first, int count);    // count, or -1 when first < 1
+int moveBlockDown (SoundVector& list, int first, int count);  // count, or -2 when first + count >= size
+void moveSelected (SoundVector& list, int direction);         // first selected run; < 0 up, else down
+void copySelectedSounds (SoundVector& userList, SoundVector& library);

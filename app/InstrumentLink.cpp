@@ -1,0 +1,441 @@
+// The link to the instrument: what the MIDI input thread takes, what the timer does with it, and
+// every message that leaves the editor.
+#include "app/InstrumentLink.h"
+
+#include <algorithm>
+#include <cstring>
+#include "app/MainContentComponent.h"
+#include "app/Pause.h"
+#include "sound/CcConversion.h"
+#include "sound/SoundDump.h"
+#include "library/SoundPanel.h"
+#include "editor/EditPanel.h"
+#include "editor/FmPanel.h"
+#include "editor/FxPanel.h"
+#include "editor/SamplePanel.h"
+
+const uint8_t defaultGlobalBlock[GlobalBlock::size] = {
+    0xF0, 0x7D, 0x2B, 0x00, 0x12,
+    0x40,  // transpose 0
+    0x40,  // master tune 440 Hz
+    0x10,  // OMNI
+    0x7F,
+    0x00,  // pedal auto
+    0x00,  // level low
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+    0x37,  // checksum of the bytes above
+    0xF7
+};
+
+GlobalBlock::GlobalBlock() noexcept
+{
+    std::memcpy (bytes, defaultGlobalBlock, size);
+}
+
+uint8_t GlobalBlock::get (int index) const
+{
+    if (index < 0 || index >= size)
+        return 0;
+    std::lock_guard<std::mutex> g (lock);
+    return bytes[index];
+}
+
+void GlobalBlock::set (int index, uint8_t value)
+{
+    if (index < 0 || index >= size)
+        return;
+    std::lock_guard<std::mutex> g (lock);
+    bytes[index] = value;
+}
+
+void GlobalBlock::copyTo (uint8_t* out) const
+{
+    std::lock_guard<std::mutex> g (lock);
+    std::memcpy (out, bytes, size);
+}
+
+void GlobalBlock::replace (const uint8_t* in)
+{
+    std::lock_guard<std::mutex> g (lock);
+    std::memcpy (bytes, in, size);
+}
+
+void GlobalBlock::prepareForSend (uint8_t* out)
+{
+    std::lock_guard<std::mutex> g (lock);
+    unsigned sum = 0;
+    for (int i = 1; i <= 19; ++i)
+    {
+        bytes[i] &= 0x7F;
+        sum += bytes[i];
+    }
+    bytes[checksum] = static_cast<uint8_t> ((0u - sum) & 0x7Fu);
+    std::memcpy (out, bytes, size);
+}
+
+GlobalBlock globalBlock;
+std::atomic<uint8_t> globalSendCountdown { 0 };
+SysexQueueEntry sysexQueue[sysexQueueEntries];
+std::atomic<int> sysexWriteIndex { 0 };
+std::atomic<int> sysexReadIndex { 0 };
+std::atomic<int> pendingProgram { -1 };
+std::atomic<int> ccReceivedCount { 0 };
+int shownEnginePage = -1;
+juce::CriticalSection userSoundsLock;
+
+namespace
+{
+constexpr int queueMask = sysexQueueEntries - 1;
+const uint8_t globalRequest[7] = { 0xF0, 0x7D, 0x2B, 0x7F, 0x02, 0x7F, 0xF7 };
+}
+
+//==============================================================================
+void sendMidi (const uint8_t* bytes, int length)
+{
+    auto* main = mainComponent;
+    if (main == nullptr || bytes == nullptr || length <= 0)
+        return;
+
+    uint8_t onChannel[3];
+    if (length == 3 && bytes[0] == 0xB0)
+    {
+        // Only a real channel goes into the status byte: OMNI (16) and anything a corrupt block
+        // may hold stay on 0xB0 rather than turning the CC into another status.
+        const uint8_t channel = globalBlock.get (GlobalBlock::channel);
+        if (channel >= 1 && channel <= 15)
+        {
+            onChannel[0] = static_cast<uint8_t> (0xB0 | channel);
+            onChannel[1] = bytes[1];
+            onChannel[2] = bytes[2];
+            bytes = onChannel;
+        }
+    }
+
+    const int out = main->chosenOutput.load();
+    if (out >= 0)
+        main->sendToOutput (out, bytes, length);
+}
+
+void sendSelectedSound()
+{
+    auto* main = mainComponent;
+    if (main == nullptr)
+        return;
+
+    uint8_t dump[soundDumpLength];
+    int length = 0;
+    {
+        const juce::ScopedLock sl (userSoundsLock);
+        const int i = main->userSounds.findCurrent();
+        if (i < 0)
+            return;
+        length = encodeSoundDump (&main->userSounds[i], dump, 127);
+    }
+    sendMidi (dump, length);
+    pauseMessageThread (200);
+}
+
+void soundSelected (SoundRecord* record)
+{
+    auto* main = mainComponent;
+    if (main == nullptr || main->soundPanel == nullptr)
+        return;
+    main->soundPanel->setSound (record);
+    sendSelectedSound();
+}
+
+//==============================================================================
+bool MainContentComponent::sendToOutput (int index, const uint8_t* bytes, int length)
+{
+    if (index < 0 || index >= maxPorts || bytes == nullptr || length <= 0)
+        return false;
+    auto& slot = midiOutputs[index];
+    std::lock_guard<std::mutex> g (slot.sendLock);
+    if (slot.port == nullptr)
+        return false;
+    slot.port->sendNow (bytes, length);
+    return true;
+}
+
+bool MainContentComponent::isOutputOpen (int index)
+{
+    if (index < 0 || index >= maxPorts)
+        return false;
+    auto& slot = midiOutputs[index];
+    std::lock_guard<std::mutex> g (slot.sendLock);
+    return slot.port != nullptr;
+}
+
+void MainContentComponent::refreshOpenPanels()
+{
+    const juce::ScopedLock sl (userSoundsLock);
+    const int i = userSounds.findCurrent();
+    if (i < 0)
+        return;
+    auto* record = &userSounds[i];
+    if (editPanel != nullptr && editPanel->isVisible())
+        editPanel->setSound (record);
+    if (fmPanel != nullptr && fmPanel->isVisible())
+        fmPanel->setSound (record);
+    if (fxPanel != nullptr && fxPanel->isVisible())
+        fxPanel->setSound (record);
+    if (samplePanel != nullptr && samplePanel->isVisible())
+        samplePanel->setSound (record);
+}
+
+//==============================================================================
+void MainContentComponent::handleIncomingMidiMessage (juce::MidiInput*, const juce::MidiMessage& message)
+{
+    const uint8_t* m = message.getRawData();
+    const int length = message.getRawDataSize();
+    if (m == nullptr || length <= 0)
+        return;
+
+    if (m[0] == 0xF0)
+    {
+        if (length < 5 || m[1] != 0x7D || m[2] != 0x2B)
+            return;
+
+        switch (m[4])
+        {
+            case 0x10:
+            {
+                const int w = sysexWriteIndex.load (std::memory_order_relaxed);
+                const int next = (w + 1) & queueMask;
+                if (next == sysexReadIndex.load (std::memory_order_acquire))
+                    return;  // 63 waiting: dropped
+                auto& entry = sysexQueue[w];
+                entry.length = std::min (length, static_cast<int> (sizeof (entry.bytes)));
+                std::memcpy (entry.bytes, m, static_cast<size_t> (entry.length));
+                sysexWriteIndex.store (next, std::memory_order_release);
+                return;
+            }
+            case 0x12:
+                if (length == GlobalBlock::size)
+                    globalBlock.replace (m);
+                return;
+            case 0x7B:
+            {
+                const int device = m[3];
+                if (device > 7)
+                    return;
+                chosenOutput.store (device);
+                sendToOutput (device, globalRequest, sizeof (globalRequest));
+                return;
+            }
+            default:
+                return;
+        }
+    }
+
+    switch (m[0] >> 4)
+    {
+        case 0xB:
+        {
+            if (length < 3)
+                return;
+            {
+                const juce::ScopedLock sl (userSoundsLock);
+                const int i = userSounds.findCurrent();
+                if (i < 0)
+                    return;
+                setCc (&userSounds[i], m[1], m[2], true);
+            }
+            ccReceivedCount.fetch_add (1);
+            return;
+        }
+        case 0xC:
+            if (length >= 2 && m[1] < 28)
+                pendingProgram.store (m[1]);
+            return;
+        default:
+            return;
+    }
+}
+
+//==============================================================================
+void MainContentComponent::timerCallback()
+{
+    if (! isVisible())
+        return;
+
+    // A Program Change from the instrument.
+    const int program = pendingProgram.exchange (-1);
+    if (program >= 0)
+    {
+        int current, size = 0;
+        uint32_t engine = 0;
+        {
+            const juce::ScopedLock sl (userSoundsLock);
+            current = userSounds.findCurrent();
+            if (program != current)
+            {
+                size = userSounds.size();
+                for (int i = 0; i < 28 && i < size; ++i)
+                    userSounds[i].setSelected (i == program);
+                if (program < size)
+                    engine = userSounds[program][SoundRecord::engineType];
+            }
+        }
+
+        if (program != current)
+        {
+            if (program < size && shownEnginePage >= 0 && static_cast<uint32_t> (shownEnginePage) != engine)
+            {
+                showPage (1);
+            }
+            else
+            {
+                refreshOpenPanels();
+                if (soundPanel != nullptr && soundPanel->isVisible())
+                {
+                    soundPanel->userList.refresh();
+                    soundPanel->refresh();
+                }
+            }
+            pauseMessageThread (20);
+            sendSelectedSound();
+            return;
+        }
+    }
+
+    // The global block's pending send.
+    if (globalSendCountdown.load() != 0)
+    {
+        if (--globalSendCountdown == 0)
+        {
+            uint8_t block[GlobalBlock::size];
+            globalBlock.prepareForSend (block);
+            const int out = chosenOutput.load();
+            if (out >= 0)
+                sendToOutput (out, block, GlobalBlock::size);
+            return;
+        }
+    }
+
+    const juce::MessageManagerLock mml (juce::Thread::getCurrentThread());
+
+    // Dumps that the MIDI thread queued.
+    {
+        const juce::ScopedLock sl (userSoundsLock);
+        for (;;)
+        {
+            const int r = sysexReadIndex.load (std::memory_order_relaxed);
+            if (r == sysexWriteIndex.load (std::memory_order_acquire))
+                break;
+
+            const auto& entry = sysexQueue[r];
+            // Shorter than its program byte: nothing to store. The rest of the entry is stale, so
+            // the parser sees only this message, followed by end bytes.
+            if (entry.length >= 6)
+            {
+                uint8_t message[sizeof (entry.bytes)];
+                std::memcpy (message, entry.bytes, static_cast<size_t> (entry.length));
+                std::memset (message + entry.length, 0xF7, sizeof (message) - static_cast<size_t> (entry.length));
+
+                int slot = message[5];
+                if (slot >= userSounds.size())
+                {
+                    SoundRecord fresh;
+                    initSoundRecord (&fresh);
+                    userSounds.append (fresh);
+                    slot = userSounds.size() - 1;
+                }
+                parseSoundDump (&userSounds[slot], message);
+                listChanged = true;
+            }
+            sysexReadIndex.store ((r + 1) & queueMask, std::memory_order_release);
+        }
+    }
+
+    if (listChanged)
+    {
+        listChanged = false;
+        if (soundPanel != nullptr)
+            soundPanel->userList.refresh();
+    }
+
+    if (ccReceivedCount.exchange (0) != 0)
+        refreshOpenPanels();
+
+    rescanInputs();
+    rescanOutputs();
+}
+
+// No lock of ours is held here: closing a port waits for its running callback, and the callback
+// may be waiting for userSoundsLock or a send lock.
+void MainContentComponent::rescanInputs()
+{
+    auto& layer = midiPortLayer();
+    const int n = layer.inputCount();
+    if (n == lastInputCount)
+        return;
+    lastInputCount = n;
+
+    for (int i = 0; i < maxPorts; ++i)
+    {
+        if (midiInputs[i] != nullptr)
+        {
+            midiInputs[i]->stop();
+            midiInputs[i].reset();
+        }
+        if (i < std::min (n, static_cast<int> (maxPorts)))
+        {
+            midiInputs[i] = layer.openInput (i, this);
+            if (midiInputs[i] != nullptr)
+                midiInputs[i]->start();
+        }
+    }
+}
+
+void MainContentComponent::rescanOutputs()
+{
+    auto& layer = midiPortLayer();
+    const int n = layer.outputCount();
+    if (n == lastOutputCount)
+        return;
+    lastOutputCount = n;
+
+    int chosen = chosenOutput.load();
+    while (chosen >= n && ! chosenOutput.compare_exchange_weak (chosen, -1)) {}
+
+    std::unique_ptr<MidiOutPort> closing[maxPorts];
+    for (int i = 0; i < maxPorts; ++i)
+    {
+        std::lock_guard<std::mutex> g (midiOutputs[i].sendLock);
+        closing[i] = std::move (midiOutputs[i].port);
+    }
+    for (auto& port : closing)
+        port.reset();
+
+    for (int i = 0; i < std::min (n, static_cast<int> (maxPorts)); ++i)
+    {
+        auto port = layer.openOutput (i);
+        if (port == nullptr)
+            continue;
+        const uint8_t probe[6] = { 0xF0, 0x7D, 0x2B, static_cast<uint8_t> (i), 0x7A, 0xF7 };
+        std::lock_guard<std::mutex> g (midiOutputs[i].sendLock);
+        midiOutputs[i].port = std::move (port);
+        midiOutputs[i].port->sendNow (probe, sizeof (probe));
+    }
+}
+
+// Every input is stopped and closed before any output goes, so that no probe answer still in
+// flight can send on an output that is being deleted.
+void MainContentComponent::closeAllPorts()
+{
+    for (auto& in : midiInputs)
+        if (in != nullptr)
+            in->stop();
+    for (auto& in : midiInputs)
+        in.reset();
+
+    std::unique_ptr<MidiOutPort> closing[maxPorts];
+    for (int i = 0; i < maxPorts; ++i)
+    {
+        std::lock_guard<std::mutex> g (midiOutputs[i].sendLock);
+        closing[i] = std::move (midiOutputs[i].port);
+    }
+    for (auto& port : closing)
+        port.reset();
+}
