@@ -21,7 +21,8 @@ struct PageSound
 {
     // Called by setSound while the page is a child of the main component (or of nothing).
     void set (const juce::Component& page, SoundRecord* record);
-    // Call with userSoundsLock held.
+    // The sound to use now, or null when the user list has none selected. Call with
+    // userSoundsLock held.
     SoundRecord* get();
 
     SoundRecord* record = nullptr;
