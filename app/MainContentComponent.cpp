@@ -23,15 +23,6 @@ namespace
 {
 constexpr int mainButtonCommands[4] = { 11, 12, 13, 14 };
 
-// The main display's scale as a whole number the image tables have: 1 or 2.
-int displayScale()
-{
-    const auto* display = juce::Desktop::getInstance().getDisplays().getPrimaryDisplay();
-    if (display == nullptr)
-        return 1;
-    return juce::jlimit (1, 2, static_cast<int> (display->scale));
-}
-
 template <typename Page>
 void deleteAndClear (Page*& page)
 {
@@ -70,7 +61,7 @@ MainContentComponent::MainContentComponent()
 
     look = new Look();
     setSize (1024, 768);
-    uiScale = displayScale();
+    uiScale = uiScaleForDisplay (juce::Desktop::getInstance().getDisplays().getPrimaryDisplay());
     background = getImage ("Main-Page-Background.png");
     tooltipWindow = new juce::TooltipWindow (this, 700);
     juce::LookAndFeel::setDefaultLookAndFeel (look);
@@ -261,6 +252,14 @@ void MainContentComponent::toggleGlobalDialog()
 }
 
 //==============================================================================
+// Only the two resolutions that the image tables have.
+int uiScaleForDisplay (const juce::Displays::Display* display)
+{
+    if (display == nullptr)
+        return 1;
+    return display->scale >= 2.0 ? 2 : 1;  // truncated, then kept to 1..2 (NaN counts as 1)
+}
+
 juce::Component* createMainContentComponent()
 {
     return new MainContentComponent();

@@ -123,6 +123,9 @@ extern MainContentComponent* mainComponent;
 
 juce::Component* createMainContentComponent();
 
+// The image scale for a display: its scale factor truncated and kept to 1..2; no display gives 1.
+int uiScaleForDisplay (const juce::Displays::Display* display);
+
 // 0 content page, 1 the current sound's engine page (after sending the sound), 2 effects page.
 void showPage (int page);
 

@@ -56,7 +56,8 @@ public:
     int openOutputCount() const;
     int inputOpens() const;    // successful opens so far
     int outputOpens() const;
-    // Faults seen: a port closed while a send on it was running, or a send on a closed port.
+    // Faults seen: a port closed while a send on it was running, a send on a closed port, or two
+    // sends on one port at once (their bytes would interleave on the wire).
     int faults() const;
 
     // MidiPortLayer

@@ -24,6 +24,6 @@ public:
 // and the shown engine page back to their values at start.
 void resetLinkState();
 
-// One tick (which opens the ports and probes), then waits for the instrument's answer and the
-// global dump that follows it. True when the instrument's output is the chosen one.
+// Shows the component if it is hidden, runs one tick (which opens the ports and probes), and
+// waits for the instrument's answer and the global dump that follows it. True when the instrument's output is the chosen one.
 bool connectInstrument (MainContentComponent& main, SimulatedInstrument& instrument);

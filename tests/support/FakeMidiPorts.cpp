@@ -1,0 +1,313 @@
+#include "tests/support/FakeMidiPorts.h"
+
+#include <algorithm>
+
+struct FakeInPort;
+
+struct FakeMidiPorts::State
+{
+    // Held around every callback, open and close, as the system backend does.
+    std::recursive_mutex backend;
+    // Everything below.
+    mutable std::mutex m;
+    int nextId = 1;
+    std::vector<int> inputs, outputs;          // device ids in index order
+    std::vector<int> inputSnapshot, outputSnapshot;
+    std::map<int, bool> inputFails, outputFails;
+    std::map<int, Receiver> receivers;
+    std::map<int, std::vector<MidiBytes>> sent;
+    std::map<int, std::vector<FakeInPort*>> openIns;
+    std::map<int, int> openOuts;
+    int inputOpens = 0, outputOpens = 0, sends = 0, faults = 0;
+};
+
+struct FakeInPort : MidiInPort
+{
+    FakeInPort (std::shared_ptr<FakeMidiPorts::State> s, int id, juce::MidiInputCallback* cb)
+        : state (std::move (s)), deviceId (id), callback (cb) {}
+
+    ~FakeInPort() override
+    {
+        std::lock_guard<std::recursive_mutex> b (state->backend);  // waits for a running callback
+        std::lock_guard<std::mutex> g (state->m);
+        auto& v = state->openIns[deviceId];
+        v.erase (std::remove (v.begin(), v.end(), this), v.end());
+    }
+
+    void start() override { started = true; }
+    void stop() override  { started = false; }
+
+    std::shared_ptr<FakeMidiPorts::State> state;
+    const int deviceId;
+    juce::MidiInputCallback* const callback;
+    std::atomic<bool> started { false };
+};
+
+namespace
+{
+struct FakeOutPort : MidiOutPort
+{
+    FakeOutPort (std::shared_ptr<FakeMidiPorts::State> s, int id) : state (std::move (s)), deviceId (id) {}
+
+    ~FakeOutPort() override
+    {
+        std::lock_guard<std::recursive_mutex> b (state->backend);
+        std::lock_guard<std::mutex> g (state->m);
+        if (sending.load() != 0)
+            ++state->faults;
+        --state->openOuts[deviceId];
+        closed = true;
+    }
+
+    void sendNow (const juce::uint8* bytes, int length) override
+    {
+        const bool overlapping = ++sending > 1;
+        {
+            std::lock_guard<std::mutex> g (state->m);
+            if (closed || overlapping)
+                ++state->faults;
+            ++state->sends;
+            state->sent[deviceId].emplace_back (bytes, bytes + length);
+            const bool connected = std::find (state->outputs.begin(), state->outputs.end(), deviceId)
+                                   != state->outputs.end();
+            auto r = state->receivers.find (deviceId);
+            if (connected && r != state->receivers.end() && r->second)
+                r->second (deviceId, bytes, length);
+        }
+        --sending;
+    }
+
+    std::shared_ptr<FakeMidiPorts::State> state;
+    const int deviceId;
+    std::atomic<int> sending { 0 };
+    bool closed = false;
+};
+
+int idAt (const std::vector<int>& v, int index)
+{
+    return index >= 0 && index < static_cast<int> (v.size()) ? v[static_cast<size_t> (index)] : -1;
+}
+}
+
+FakeMidiPorts::FakeMidiPorts() : state (std::make_shared<State>()) {}
+FakeMidiPorts::~FakeMidiPorts() = default;
+
+int FakeMidiPorts::addInput()
+{
+    std::lock_guard<std::mutex> g (state->m);
+    state->inputs.push_back (state->nextId);
+    return state->nextId++;
+}
+
+int FakeMidiPorts::addOutput()
+{
+    std::lock_guard<std::mutex> g (state->m);
+    state->outputs.push_back (state->nextId);
+    return state->nextId++;
+}
+
+void FakeMidiPorts::removeInput (int id)
+{
+    std::lock_guard<std::mutex> g (state->m);
+    auto& v = state->inputs;
+    v.erase (std::remove (v.begin(), v.end(), id), v.end());
+}
+
+void FakeMidiPorts::removeOutput (int id)
+{
+    std::lock_guard<std::mutex> g (state->m);
+    auto& v = state->outputs;
+    v.erase (std::remove (v.begin(), v.end(), id), v.end());
+}
+
+void FakeMidiPorts::setInputCount (int n)
+{
+    while (inputCount() < n)
+        addInput();
+    while (inputCount() > n)
+        removeInput (inputIdAt (inputCount() - 1));
+}
+
+void FakeMidiPorts::setOutputCount (int n)
+{
+    while (outputCount() < n)
+        addOutput();
+    while (outputCount() > n)
+        removeOutput (outputIdAt (outputCount() - 1));
+}
+
+int FakeMidiPorts::inputIdAt (int index) const
+{
+    std::lock_guard<std::mutex> g (state->m);
+    return idAt (state->inputs, index);
+}
+
+int FakeMidiPorts::outputIdAt (int index) const
+{
+    std::lock_guard<std::mutex> g (state->m);
+    return idAt (state->outputs, index);
+}
+
+void FakeMidiPorts::setInputFails (int id, bool fails)
+{
+    std::lock_guard<std::mutex> g (state->m);
+    state->inputFails[id] = fails;
+}
+
+void FakeMidiPorts::setOutputFails (int id, bool fails)
+{
+    std::lock_guard<std::mutex> g (state->m);
+    state->outputFails[id] = fails;
+}
+
+void FakeMidiPorts::setReceiver (int id, Receiver receiver)
+{
+    std::lock_guard<std::mutex> g (state->m);
+    state->receivers[id] = std::move (receiver);
+}
+
+bool FakeMidiPorts::deliver (int id, const uint8_t* bytes, int length)
+{
+    if (bytes == nullptr || length <= 0)
+        return false;
+    std::lock_guard<std::recursive_mutex> b (state->backend);
+    std::vector<FakeInPort*> targets;
+    {
+        std::lock_guard<std::mutex> g (state->m);
+        if (std::find (state->inputs.begin(), state->inputs.end(), id) == state->inputs.end())
+            return false;  // unplugged
+        for (auto* p : state->openIns[id])
+            if (p->started)
+                targets.push_back (p);
+    }
+    const juce::MidiMessage message (bytes, length, 0.0);
+    for (auto* p : targets)
+        p->callback->handleIncomingMidiMessage (nullptr, message);
+    return ! targets.empty();
+}
+
+std::vector<MidiBytes> FakeMidiPorts::sentTo (int id) const
+{
+    std::lock_guard<std::mutex> g (state->m);
+    auto it = state->sent.find (id);
+    return it == state->sent.end() ? std::vector<MidiBytes>() : it->second;
+}
+
+int FakeMidiPorts::sendCount() const
+{
+    std::lock_guard<std::mutex> g (state->m);
+    return state->sends;
+}
+
+void FakeMidiPorts::clearSent()
+{
+    std::lock_guard<std::mutex> g (state->m);
+    state->sent.clear();
+    state->sends = 0;
+}
+
+bool FakeMidiPorts::isInputOpen (int id) const
+{
+    std::lock_guard<std::mutex> g (state->m);
+    auto it = state->openIns.find (id);
+    return it != state->openIns.end() && ! it->second.empty();
+}
+
+bool FakeMidiPorts::isInputStarted (int id) const
+{
+    std::lock_guard<std::mutex> g (state->m);
+    auto it = state->openIns.find (id);
+    if (it == state->openIns.end())
+        return false;
+    for (auto* p : it->second)
+        if (p->started)
+            return true;
+    return false;
+}
+
+bool FakeMidiPorts::isOutputOpen (int id) const
+{
+    std::lock_guard<std::mutex> g (state->m);
+    auto it = state->openOuts.find (id);
+    return it != state->openOuts.end() && it->second > 0;
+}
+
+int FakeMidiPorts::openInputCount() const
+{
+    std::lock_guard<std::mutex> g (state->m);
+    int n = 0;
+    for (auto& e : state->openIns)
+        n += static_cast<int> (e.second.size());
+    return n;
+}
+
+int FakeMidiPorts::openOutputCount() const
+{
+    std::lock_guard<std::mutex> g (state->m);
+    int n = 0;
+    for (auto& e : state->openOuts)
+        n += e.second;
+    return n;
+}
+
+int FakeMidiPorts::inputOpens() const
+{
+    std::lock_guard<std::mutex> g (state->m);
+    return state->inputOpens;
+}
+
+int FakeMidiPorts::outputOpens() const
+{
+    std::lock_guard<std::mutex> g (state->m);
+    return state->outputOpens;
+}
+
+int FakeMidiPorts::faults() const
+{
+    std::lock_guard<std::mutex> g (state->m);
+    return state->faults;
+}
+
+int FakeMidiPorts::inputCount()
+{
+    std::lock_guard<std::mutex> g (state->m);
+    state->inputSnapshot = state->inputs;
+    return static_cast<int> (state->inputSnapshot.size());
+}
+
+int FakeMidiPorts::outputCount()
+{
+    std::lock_guard<std::mutex> g (state->m);
+    state->outputSnapshot = state->outputs;
+    return static_cast<int> (state->outputSnapshot.size());
+}
+
+std::unique_ptr<MidiInPort> FakeMidiPorts::openInput (int index, juce::MidiInputCallback* callback)
+{
+    std::lock_guard<std::recursive_mutex> b (state->backend);
+    std::lock_guard<std::mutex> g (state->m);
+    const int id = idAt (state->inputSnapshot, index);
+    if (id < 0 || callback == nullptr || state->inputFails[id]
+        || std::find (state->inputs.begin(), state->inputs.end(), id) == state->inputs.end())
+        return {};
+    auto port = std::make_unique<FakeInPort> (state, id, callback);
+    state->openIns[id].push_back (port.get());
+    ++state->inputOpens;
+    return port;
+}
+
+std::unique_ptr<MidiOutPort> FakeMidiPorts::openOutput (int index)
+{
+    std::lock_guard<std::recursive_mutex> b (state->backend);
+    std::lock_guard<std::mutex> g (state->m);
+    const int id = idAt (state->outputSnapshot, index);
+    if (id < 0 || state->outputFails[id]
+        || std::find (state->outputs.begin(), state->outputs.end(), id) == state->outputs.end())
+        return {};
+    ++state->openOuts[id];
+    ++state->outputOpens;
+    return std::make_unique<FakeOutPort> (state, id);
+}
+
+ScopedFakeMidiPorts::ScopedFakeMidiPorts()  { setMidiPortLayer (&ports); }
+ScopedFakeMidiPorts::~ScopedFakeMidiPorts() { setMidiPortLayer (nullptr); }
