@@ -1,0 +1,123 @@
+#include "editor/GlobalDialog.h"
+#include "app/InstrumentLink.h"
+#include "app/Pause.h"
+#include "controls/Images.h"
+#include "controls/PlaceTable.h"
+#include "controls/dpot.h"
+#include "controls/tpot.h"
+
+namespace
+{
+int transposeFromByte (int byte)
+{
+    return juce::jlimit (52, 76, byte) - 64;
+}
+
+void addItems (juce::ComboBox& box, std::initializer_list<const char*> texts)
+{
+    int id = 1;
+    for (auto* t : texts)
+        box.addItem (t, id++);
+}
+}
+
+GlobalDialog::GlobalDialog()
+{
+    setBounds (0, 0, 1024, 768);
+
+    static const uint8_t globalRequest[7] = { 0xF0, 0x7D, 0x2B, 0x7F, 0x02, 0x7F, 0xF7 };
+    sendMidi (globalRequest, 7);
+
+    background = getImage ("Background_Global.png");
+
+    transposeKnob = new tpot (placeGlobalKnobs.row (0));
+    transposeKnob->setRange (-12.0, 12.0, 1.0);
+    addAndMakeVisible (transposeKnob);
+    transposeKnob->setLabelBand (35, 0, 0);
+    transposeKnob->addListener (this);
+
+    masterTuneKnob = new dpot (placeGlobalKnobs.row (1));
+    addAndMakeVisible (masterTuneKnob);
+    masterTuneKnob->setLabelBand (35, 0, 0);
+    masterTuneKnob->addListener (this);
+
+    for (int ch = 1; ch <= 16; ++ch)
+        channelBox.addItem (juce::String::formatted ("CH %02d", ch), ch);
+    channelBox.addItem ("OMNI", 17);
+    channelBox.setBounds (607, 326, 76, 20);
+    channelBox.addListener (this);
+    addAndMakeVisible (channelBox);
+
+    addItems (pedalBox, { "auto", "closed", "open" });
+    pedalBox.setBounds (607, 375, 76, 20);
+    pedalBox.addListener (this);
+    addAndMakeVisible (pedalBox);
+
+    addItems (levelBox, { "low", "line", "medium", "high" });
+    levelBox.setBounds (607, 424, 76, 20);
+    levelBox.addListener (this);
+    addAndMakeVisible (levelBox);
+
+    closeSpot.setBounds (315, 288, 16, 16);
+    addAndMakeVisible (closeSpot);
+
+    // The instrument's answer to the request comes in on the MIDI thread meanwhile.
+    pauseMessageThread (50);
+    updateFromGlobalBlock();
+}
+
+GlobalDialog::~GlobalDialog()
+{
+    delete transposeKnob;
+    transposeKnob = nullptr;
+    delete masterTuneKnob;
+    masterTuneKnob = nullptr;
+}
+
+void GlobalDialog::updateFromGlobalBlock()
+{
+    // Asynchronous on purpose: each control that changes writes itself back and arms the send,
+    // so the instrument gets the block as the dialog shows it.
+    channelBox.setSelectedId (globalBlock.get (GlobalBlock::channel) + 1, juce::sendNotificationAsync);
+    levelBox.setSelectedId ((globalBlock.get (GlobalBlock::level) & 3) + 1, juce::sendNotificationAsync);
+    pedalBox.setSelectedId (globalBlock.get (GlobalBlock::pedal) + 1, juce::sendNotificationAsync);
+    transposeKnob->setValue (transposeFromByte (globalBlock.get (GlobalBlock::transpose)), juce::sendNotificationAsync);
+    masterTuneKnob->setValue (globalBlock.get (GlobalBlock::masterTune), juce::sendNotificationAsync);
+}
+
+void GlobalDialog::sliderValueChanged (juce::Slider* slider)
+{
+    const int value = static_cast<int> (slider->getValue());
+    if (slider == transposeKnob)
+        globalBlock.set (GlobalBlock::transpose, static_cast<uint8_t> ((value + 64) & 0x7F));
+    else
+        globalBlock.set (GlobalBlock::masterTune, static_cast<uint8_t> (value));
+    globalSendCountdown |= 4;
+}
+
+void GlobalDialog::comboBoxChanged (juce::ComboBox* box)
+{
+    int byte = GlobalBlock::channel, limit = 16;
+    if (box == &pedalBox)
+    {
+        byte = GlobalBlock::pedal;
+        limit = 2;
+    }
+    else if (box == &levelBox)
+    {
+        byte = GlobalBlock::level;
+        limit = 3;
+    }
+
+    // No selection counts as the first item.
+    const int value = juce::jmax (0, box->getSelectedId() - 1);
+    globalSendCountdown |= 4;
+    globalBlock.set (byte, static_cast<uint8_t> (juce::jmin (value, limit)));
+}
+
+void GlobalDialog::paint (juce::Graphics& g)
+{
+    g.fillAll (juce::Colour (0x80FFFFFFu));
+    if (background.isValid())
+        drawImagePart (g, background, 307, 280, 443, 245, 0, 0, 443, 245);
+}

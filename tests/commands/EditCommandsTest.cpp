@@ -1,0 +1,173 @@
+// Moves, copies, the content page's buttons and the ids that nothing handles.
+#include "tests/commands/CommandsFixture.h"
+#include "controls/zbutton.h"
+#include "library/SoundPanel.h"
+
+namespace
+{
+std::vector<SoundRecord> permuted (const std::vector<SoundRecord>& before, std::vector<int> order)
+{
+    std::vector<SoundRecord> out = before;
+    for (size_t i = 0; i < order.size(); ++i)
+        out[i] = before[static_cast<size_t> (order[i])];
+    return out;
+}
+}
+
+TEST_F (CommandsTest, UpAndDownMoveTheSelectedUserSoundsAtTheEdges)
+{
+    struct Case
+    {
+        std::initializer_list<int> selected;
+        int id;
+        std::vector<int> headOrder;  // new order of the first records; the rest stay
+        int tailFrom;                // or, when >= 0, the swap of the last two records
+        std::vector<int> selectedAfter;
+    };
+    const Case cases[] = {
+        { { 0, 1 }, 6, { 0, 1, 2 }, -1, { 0, 1 } },
+        { { 0, 1 }, 7, { 2, 0, 1 }, -1, { 1, 2 } },
+        { { 27 },   7, { 0 },       -1, { 27 } },
+        { { 27 },   6, { 0 },       26, { 26 } },
+        { {},       6, { 0 },       -1, {} },
+        { {},       7, { 0 },       -1, {} },
+    };
+    const auto factory = snapshot (main->userSounds);
+    for (const auto& c : cases)
+    {
+        auto& user = main->userSounds;
+        user.records.assign (factory.begin(), factory.end());
+        selectOnly (user, c.selected);
+        main->soundPanel->userList.refresh();
+
+        command (c.id);
+
+        std::vector<int> order;
+        for (int i = 0; i < 28; ++i)
+            order.push_back (i);
+        for (size_t i = 0; i < c.headOrder.size(); ++i)
+            order[i] = c.headOrder[i];
+        if (c.tailFrom >= 0)
+            std::swap (order[static_cast<size_t> (c.tailFrom)], order[static_cast<size_t> (c.tailFrom + 1)]);
+        EXPECT_TRUE (sameSounds (user, permuted (factory, order))) << "command " << c.id;
+
+        std::vector<int> rows;
+        for (int r = 0; r < 28; ++r)
+            if (main->soundPanel->userList.isRowSelected (r))
+                rows.push_back (r);
+        EXPECT_EQ (rows, c.selectedAfter) << "command " << c.id;
+    }
+}
+
+TEST_F (CommandsTest, LeftCopiesSelectedLibrarySoundsIntoSelectedSlotsThenAppends)
+{
+    auto& user = main->userSounds;
+    auto& library = main->librarySounds;
+    library[1] = renamed (library[1], "Lib One");
+    library[4] = renamed (library[4], "Lib Four");
+    library[5] = renamed (library[5], "Lib Five");
+    selectOnly (library, { 1, 4, 5 });
+    selectOnly (user, { 3, 10 });
+    const auto before = snapshot (user);
+
+    command (8);
+
+    ASSERT_EQ (user.size(), 29);
+    EXPECT_EQ (nameOf (user[3]), "Lib One");
+    EXPECT_EQ (nameOf (user[10]), "Lib Four");
+    EXPECT_EQ (nameOf (user[28]), "Lib Five");
+    for (int i : { 0, 1, 2, 4, 9, 11, 27 })
+        EXPECT_TRUE (sameSound (user[i], before[static_cast<size_t> (i)])) << "record " << i;
+    EXPECT_EQ (main->soundPanel->userList.getNumRows(), 29);
+    EXPECT_TRUE (sentSinceLast().size() <= 2u);  // at most the edit-buffer send of the new selection
+}
+
+TEST_F (CommandsTest, RightAppendsSelectedUserSoundsTheLibraryLacks)
+{
+    auto& user = main->userSounds;
+    user[6] = renamed (user[6], "Only In User");
+    selectOnly (user, { 5, 6 });
+
+    command (9);
+    ASSERT_EQ (main->librarySounds.size(), 29);
+    EXPECT_EQ (nameOf (main->librarySounds[28]), "Only In User");
+    EXPECT_EQ (main->soundPanel->libraryList.getNumRows(), 29);
+
+    command (9);
+    EXPECT_EQ (main->librarySounds.size(), 29);
+}
+
+TEST_F (CommandsTest, ContentPageButtonsRunTheirCommands)
+{
+    // Each button is clicked as the user would; what it asks or sends tells which command ran.
+    struct Case { const char* name; const char* asked; };
+    const Case cases[] = {
+        { "LoadSet", "open Load K content..." },
+        { "SaveSet", "save Save K content..." },
+        { "LoadLib", "open Load K lib..." },
+        { "SaveLib", "save Save K lib..." },
+        { "DumpSet", "dump " },
+    };
+    auto* panel = main->soundPanel;
+    auto find = [panel] (const char* name) -> juce::Button*
+    {
+        for (auto* b : panel->buttons)
+            if (b != nullptr && b->getName() == name)
+                return b;
+        return nullptr;
+    };
+    for (const auto& c : cases)
+    {
+        dialogs.asked.clear();
+        auto* b = find (c.name);
+        ASSERT_NE (b, nullptr) << c.name;
+        b->triggerClick();
+        pumpMessageLoop (30);
+        ASSERT_EQ (dialogs.asked.size(), 1u) << c.name;
+        EXPECT_EQ (dialogs.asked[0].kind + " " + dialogs.asked[0].title, c.asked) << c.name;
+    }
+
+    find ("ReqSet")->triggerClick();
+    pumpMessageLoop (30);
+    ASSERT_TRUE (instrument->waitUntilIdle());
+    EXPECT_EQ (instrument->received().size(), 1u);
+
+    selectOnly (main->userSounds, { 0, 1 });
+    main->soundPanel->userList.refresh();
+    const auto before = snapshot (main->userSounds);
+    find ("Down")->triggerClick();
+    pumpMessageLoop (30);
+    EXPECT_TRUE (sameSound (main->userSounds[0], before[2]));
+    find ("Up")->triggerClick();
+    pumpMessageLoop (30);
+    EXPECT_TRUE (sameSounds (main->userSounds, before));
+
+    main->userSounds[0] = renamed (main->userSounds[0], "Goes Right");
+    selectOnly (main->userSounds, { 0 });
+    find ("Rigth")->triggerClick();
+    pumpMessageLoop (30);
+    EXPECT_EQ (main->librarySounds.size(), 29);
+
+    selectOnly (main->librarySounds, { 28 });
+    selectOnly (main->userSounds, {});
+    find ("Left")->triggerClick();
+    pumpMessageLoop (30);
+    EXPECT_EQ (main->userSounds.size(), 29);
+}
+
+TEST_F (CommandsTest, UnknownIdsPrintOneLineEachAndChangeNothing)
+{
+    const auto user = snapshot (main->userSounds);
+    const auto library = snapshot (main->librarySounds);
+    for (int id : { 10, 25, 20, -1 })
+    {
+        testing::internal::CaptureStdout();
+        command (id);
+        EXPECT_EQ (testing::internal::GetCapturedStdout(),
+                   "cmd " + std::to_string (id) + " not handled\n");
+    }
+    EXPECT_TRUE (sameSounds (main->userSounds, user));
+    EXPECT_TRUE (sameSounds (main->librarySounds, library));
+    EXPECT_TRUE (dialogs.asked.empty());
+    EXPECT_TRUE (sentSinceLast().empty());
+}
