@@ -12,7 +12,8 @@
 
 int moveBlockUp (SoundVector& list, int first, int count)
 {
-    if (first < 1)
+    // A run that is empty or reaches past the end would overwrite a sound with the kept copy.
+    if (first < 1 || count < 1 || first + count > list.size())
         return -1;
     const SoundRecord kept = list[first - 1];
     for (int i = first; i < first + count; ++i)
@@ -23,7 +24,7 @@ int moveBlockUp (SoundVector& list, int first, int count)
 
 int moveBlockDown (SoundVector& list, int first, int count)
 {
-    if (first + count >= list.size())
+    if (first + count >= list.size() || first < 0 || count < 1)
         return -2;
     const SoundRecord kept = list[first + count];
     for (int i = first + count - 1; i >= first; --i)

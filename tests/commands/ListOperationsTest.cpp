@@ -57,6 +57,12 @@ TEST (MoveBlock, MovesTheRunByOnePlaceOrRefuses)
         { false, 0, 4,  4, { 4, 0, 1, 2, 3 } },
         { false, 3, 2, -2, { 0, 1, 2, 3, 4 } },
         { false, 4, 1, -2, { 0, 1, 2, 3, 4 } },
+        // Runs that do not fit the list move nothing rather than overwrite a sound.
+        { true,  3, 3, -1, { 0, 1, 2, 3, 4 } },
+        { true,  2, 0, -1, { 0, 1, 2, 3, 4 } },
+        { true,  2, -1, -1, { 0, 1, 2, 3, 4 } },
+        { false, 2, 0, -2, { 0, 1, 2, 3, 4 } },
+        { false, -1, 2, -2, { 0, 1, 2, 3, 4 } },
     };
     for (const auto& c : cases)
     {
