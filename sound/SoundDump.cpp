@@ -67,8 +67,8 @@ int parseSoundDump (SoundRecord* record, const uint8_t* message)
     const uint8_t* m = message;
     if (end < soundDumpLength - 1)
     {
-        std::memcpy (padded, message, static_cast<size_t> (end + 1));
-        std::memset (padded + end + 1, 0, static_cast<size_t> (soundDumpLength - end - 1));
+        std::memcpy (padded, message, static_cast<size_t> (end));
+        std::memset (padded + end, 0, static_cast<size_t> (soundDumpLength - end));
         m = padded;
     }
 
