@@ -2,9 +2,16 @@
 #include "app/MidiPorts.h"
 
 #include <atomic>
+#if JUCE_LINUX && JUCE_ALSA
+ #include <alsa/asoundlib.h>
+#endif
 
 namespace
 {
+#if JUCE_LINUX && JUCE_ALSA
+void silentAlsaError (const char*, int, const char*, int, const char*, ...) {}
+#endif
+
 class JuceInPort : public MidiInPort
 {
 public:
@@ -34,6 +41,14 @@ private:
 class JuceMidiPorts : public MidiPortLayer
 {
 public:
+    JuceMidiPorts()
+    {
+       #if JUCE_LINUX && JUCE_ALSA
+        // Without a sequencer every rescan would print ALSA's open error; the program logs nothing.
+        snd_lib_error_set_handler (silentAlsaError);
+       #endif
+    }
+
     int inputCount() override
     {
         inputs = juce::MidiInput::getAvailableDevices();

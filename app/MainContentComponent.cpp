@@ -139,7 +139,7 @@ void MainContentComponent::paint (juce::Graphics& g)
         g.fillAll (juce::Colour (0xFF202020));
         return;
     }
-    g.drawImage (background, 0, 0, 1024, 768, 0, 0, 1024 * uiScale, 768 * uiScale, false);
+    drawImagePart (g, background, 0, 0, 1024, 768, 0, 0, 1024, 768);
 }
 
 //==============================================================================
