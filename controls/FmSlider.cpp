@@ -1,0 +1,4 @@
+#include "controls/FmSlider.h"
+
+FmSlider::FmSlider() = default;
+FmSlider::~FmSlider() = default;

@@ -1,0 +1,168 @@
+#include "controls/Look.h"
+#include "controls/Images.h"
+#include "resources/fonts/LcdFont.h"
+
+Look::Look()
+{
+    setColour (juce::ScrollBar::thumbColourId, juce::Colour (0x40FFFFFFu));
+    lcdTypeface = juce::Typeface::createSystemTypefaceFor (lcdFontData, (size_t) lcdFontSize);
+    setColour (juce::ComboBox::backgroundColourId, juce::Colour (0x00000000u));
+    setColour (juce::ComboBox::textColourId, juce::Colour (0xFFEFD531u));
+    setColour (juce::ComboBox::outlineColourId, juce::Colour (0x00000000u));
+    setColour (juce::ComboBox::buttonColourId, juce::Colour (0x40EFD531u));
+    setColour (juce::ComboBox::arrowColourId, juce::Colour (0x00000000u));
+    setColour (juce::PopupMenu::backgroundColourId, juce::Colour (0x00000000u));
+}
+
+Look::~Look()
+{
+    lcdTypeface = nullptr;
+}
+
+juce::Typeface::Ptr Look::getTypefaceForFont (const juce::Font& font)
+{
+    if (font.getTypefaceName() == "LCD")
+    {
+        if (lcdTypeface != nullptr)
+            return lcdTypeface;
+        // Without the display face, text still has to show.
+        juce::Font plain (font);
+        plain.setTypefaceName (juce::Font::getDefaultSansSerifFontName());
+        return juce::LookAndFeel::getTypefaceForFont (plain);
+    }
+    return juce::LookAndFeel::getTypefaceForFont (font);
+}
+
+void Look::drawToggleButton (juce::Graphics& g, juce::ToggleButton& button, bool, bool)
+{
+    juce::Colour colour (0xFF808080u);
+    if (button.getToggleState())
+        colour = juce::Colour (0xFFE0B000u);
+    if (button.isDown())
+        colour = juce::Colour (0xFFF0C000u);
+    juce::LookAndFeel_V2::drawGlassSphere (g, 1.0f, 1.0f, 15.0f, colour, 1.1f);
+}
+
+static juce::Font lcdFont (float smallScaleHeight, float bigScaleHeight)
+{
+    return juce::Font ("LCD", uiScale < 2 ? smallScaleHeight : bigScaleHeight, juce::Font::plain);
+}
+
+void Look::drawPopupMenuItem (juce::Graphics& g, const juce::Rectangle<int>&, bool, bool,
+                              bool isHighlighted, bool isTicked, bool, const juce::String& text,
+                              const juce::String&, const juce::Drawable*, const juce::Colour*)
+{
+    g.fillAll (juce::Colour (isHighlighted ? 0xFF404020u : 0xFF282814u));
+    g.setFont (lcdFont (14.0f, 11.0f));
+    g.setColour (juce::Colour (0xFFEFD531u));
+    if (isTicked)
+        g.drawText ("*", 0, 0, 150, 16, juce::Justification::centredLeft, true);
+    g.drawText (text, 8, 0, 150, 16, juce::Justification::centredLeft, true);
+}
+
+void Look::getIdealPopupMenuItemSize (const juce::String&, bool, int, int& idealWidth, int& idealHeight)
+{
+    idealWidth = 160;
+    idealHeight = 18;
+}
+
+juce::Font Look::getComboBoxFont (juce::ComboBox&)
+{
+    return lcdFont (14.0f, 11.0f);
+}
+
+int Look::getSliderThumbRadius (juce::Slider&)
+{
+    return 27;
+}
+
+juce::Label* Look::createSliderTextBox (juce::Slider&)
+{
+    auto* label = new juce::Label (juce::String(), juce::String());
+    label->setLookAndFeel (this);
+    label->setJustificationType (juce::Justification::centred);
+    label->setColour (juce::Label::textColourId, juce::Colour (0xFFEFD531u));
+    label->setColour (juce::TextEditor::textColourId, juce::Colour (0xFFFFFF00u));
+    label->setColour (juce::TextEditor::highlightedTextColourId, juce::Colour (0xFFFF00FFu));
+    label->setFont (lcdFont (15.0f, 12.0f));
+    return label;
+}
+
+juce::Slider::SliderLayout Look::getSliderLayout (juce::Slider& slider)
+{
+    if (slider.getTextBoxPosition() == juce::Slider::TextBoxRight)
+    {
+        // The "_Rot" knob strip: an 83 x 83 frame with its value box beside it.
+        juce::Slider::SliderLayout layout;
+        layout.sliderBounds = { 0, 0, 83, 83 };
+        layout.textBoxBounds = { 83, 36, 42, 20 };
+        return layout;
+    }
+    return juce::LookAndFeel_V2::getSliderLayout (slider);
+}
+
+void Look::fillResizableWindowBackground (juce::Graphics&, int, int, const juce::BorderSize<int>&,
+                                          juce::ResizableWindow&)
+{
+}
+
+// Splits a tip at "|" into at most 8 lines; the callback gets each line and its number.
+template <typename Fn>
+static void forEachTipLine (const juce::String& tipText, Fn&& fn)
+{
+    juce::String rest = tipText;
+    for (int i = 0;;)
+    {
+        fn (rest.upToFirstOccurrenceOf ("|", false, false), i);
+        rest = rest.fromFirstOccurrenceOf ("|", false, false);
+        if (rest.isEmpty() || ++i == 8)
+            return;
+    }
+}
+
+void Look::getTooltipSize (const juce::String& tipText, int& width, int& height)
+{
+    width = 100;
+    height = 20;
+    juce::String rest = tipText;
+    // Measured on its first 8 lines; a ninth still adds its 12 pixels.
+    for (int i = 0;;)
+    {
+        width = juce::jmax (width, 7 * rest.upToFirstOccurrenceOf ("|", false, false).length() + 3);
+        rest = rest.fromFirstOccurrenceOf ("|", false, false);
+        if (rest.isEmpty())
+            break;
+        height += 12;
+        if (++i == 8)
+            break;
+    }
+}
+
+juce::Rectangle<int> Look::getTooltipBounds (const juce::String& tipText, juce::Point<int> screenPos,
+                                             juce::Rectangle<int> parentArea)
+{
+    int w = 0, h = 0;
+    getTooltipSize (tipText, w, h);
+    int x = screenPos.x + 20;
+    if (screenPos.x + 20 + w > parentArea.getWidth())
+        x = screenPos.x - w - 10;
+    int y = screenPos.y;
+    if (screenPos.y + h > parentArea.getHeight())
+        y = parentArea.getHeight() - h;
+    return { x, y, w, h };
+}
+
+void Look::drawTooltip (juce::Graphics& g, const juce::String& text, int width, int height)
+{
+    g.fillAll (juce::Colour (0xFFFFD0D0u));
+    g.setColour (juce::Colour (0xFFC00000u));
+    g.drawRect (0, 0, width, height, 1);
+    g.setColour (juce::Colour (0xFF000000u));
+    // Links turn blue, and the rest of the tip with them.
+    forEachTipLine (text, [&] (const juce::String& line, int i)
+    {
+        if (line.startsWith ("http") || line.startsWith ("www"))
+            g.setColour (juce::Colour (0xFF0000FFu));
+        g.drawText (line, 6, 3 + 12 * i, width, height, juce::Justification::topLeft, false);
+    });
+}

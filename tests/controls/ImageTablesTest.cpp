@@ -1,0 +1,202 @@
+#include "Render.h"
+#include "controls/PlaceTable.h"
+#include <cstring>
+
+namespace
+{
+struct PngHeader
+{
+    bool valid = false;
+    uint32_t width = 0, height = 0;
+    int bitDepth = 0, colourType = 0, interlace = 0;
+};
+
+uint32_t be32 (const unsigned char* p) { return (uint32_t) p[0] << 24 | (uint32_t) p[1] << 16 | (uint32_t) p[2] << 8 | p[3]; }
+
+PngHeader readHeader (const ImageRow& row)
+{
+    static const unsigned char signature[] = { 0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n' };
+    PngHeader h;
+    if (row.size < 33 || std::memcmp (row.data, signature, 8) != 0 || std::memcmp (row.data + 12, "IHDR", 4) != 0)
+        return h;
+    h.valid = true;
+    h.width = be32 (row.data + 16);
+    h.height = be32 (row.data + 20);
+    h.bitDepth = row.data[24];
+    h.colourType = row.data[25];
+    h.interlace = row.data[28];
+    return h;
+}
+
+int rowCount (const ImageRow* table)
+{
+    int n = 0;
+    while (table[n].size != 0)
+        ++n;
+    return n;
+}
+
+// Sizes at scale 1 and frame heights (0: one image) of what the program asks for.
+struct Expected { const char* name; int width, height, frameHeight; };
+const Expected expected[] = {
+    { "Arrow-Down.png", 17, 8, 0 }, { "Arrow-Up.png", 17, 8, 0 },
+    { "Background_Content.png", 876, 616, 0 }, { "Background_Effects.png", 876, 620, 0 },
+    { "Background_Global.png", 443, 245, 0 }, { "Background_Sample-Content-List.png", 250, 312, 0 },
+    { "Background_Sound-FM.png", 876, 676, 0 }, { "Background_Sound-Model.png", 876, 676, 0 },
+    { "Background_Sound-Sample.png", 314, 430, 0 }, { "Bar-Select.png", 238, 450, 0 },
+    { "Bar-Selected.png", 238, 16, 0 }, { "Button-1.png", 44, 204, 51 }, { "Button-2.png", 50, 168, 42 },
+    { "Button_Down.png", 100, 144, 48 }, { "Button_Dump-Set.png", 100, 144, 48 },
+    { "Button_Left.png", 100, 144, 48 }, { "Button_Load-Lib.png", 100, 144, 48 },
+    { "Button_Load-Set.png", 100, 144, 48 }, { "Button_Req-Set.png", 100, 144, 48 },
+    { "Button_Rigth.png", 100, 144, 48 }, { "Button_Save-Lib.png", 100, 144, 48 },
+    { "Button_Save-Set.png", 100, 144, 48 }, { "Button_Up.png", 100, 144, 48 },
+    { "Corona-black.png", 83, 83, 0 }, { "Echo.png", 34, 32, 16 }, { "Glas-Reflex-Overlay.png", 250, 312, 0 },
+    { "Knob-1.png", 83, 10707, 83 }, { "Knob-1_Invert.png", 83, 10707, 83 },
+    { "Knob-1_Invert_Orange.png", 83, 10707, 83 }, { "Knob-1_Invert_Rot.png", 83, 10707, 83 },
+    { "Knob-2.png", 83, 10707, 83 }, { "Knob-3.png", 83, 10707, 83 }, { "Knob-3_Bipolar.png", 83, 10707, 83 },
+    { "Main-Page-Background.png", 1024, 768, 0 }, { "Quad-1.png", 16, 16, 0 }, { "Quad-2.png", 16, 16, 0 },
+    { "Quad-3.png", 16, 16, 0 }, { "Reverb.png", 46, 32, 16 }, { "Slider-Handle.png", 17, 40, 0 },
+    { "Slider.png", 53, 30, 0 },
+};
+
+// Names that the controls and pages request besides the place table's strips.
+const char* const requested[] = {
+    "Knob-1_Invert_Rot.png", "Knob-3_Bipolar.png", "Echo.png", "Reverb.png", "Slider.png",
+    "Main-Page-Background.png", "Background_Content.png", "Background_Effects.png", "Background_Global.png",
+    "Background_Sound-FM.png", "Background_Sound-Model.png", "Background_Sound-Sample.png",
+};
+
+const ImageRow* findRow (const ImageRow* table, const char* name)
+{
+    for (const ImageRow* r = table; r->size != 0; ++r)
+        if (std::strcmp (r->name, name) == 0)
+            return r;
+    return nullptr;
+}
+}
+
+TEST (ImageTables, BothTablesHoldTheSameNamesInByteOrderAndEndInAZeroRow)
+{
+    for (int t = 0; t < 2; ++t)
+    {
+        const ImageRow* table = imageTable[t];
+        ASSERT_EQ (rowCount (table), imageTableRows);
+        const ImageRow& end = table[imageTableRows];
+        EXPECT_EQ (end.name, nullptr);
+        EXPECT_EQ (end.variant, nullptr);
+        EXPECT_EQ (end.data, nullptr);
+        for (int i = 0; i < imageTableRows; ++i)
+        {
+            EXPECT_STREQ (table[i].name, expected[i].name);
+            EXPECT_STREQ (table[i].variant, t == 0 ? "small" : "big");
+            if (i > 0)
+                EXPECT_LT (std::strcmp (table[i - 1].name, table[i].name), 0) << table[i].name;
+        }
+    }
+}
+
+TEST (ImageTables, EveryImageIsANonInterlacedRgbaPngOfItsSizeAndBigIsTwiceSmall)
+{
+    for (int i = 0; i < imageTableRows; ++i)
+    {
+        SCOPED_TRACE (expected[i].name);
+        for (int t = 0; t < 2; ++t)
+        {
+            const PngHeader h = readHeader (imageTable[t][i]);
+            ASSERT_TRUE (h.valid);
+            EXPECT_EQ (h.width, (uint32_t) (expected[i].width * (t + 1)));
+            EXPECT_EQ (h.height, (uint32_t) (expected[i].height * (t + 1)));
+            EXPECT_EQ (h.bitDepth, 8);
+            EXPECT_EQ (h.colourType, 6);
+            EXPECT_EQ (h.interlace, 0);
+        }
+    }
+}
+
+TEST (ImageTables, FilmStripsHoldWholeFramesThatDiffer)
+{
+    for (const auto& e : expected)
+    {
+        if (e.frameHeight == 0)
+            continue;
+        SCOPED_TRACE (e.name);
+        ASSERT_EQ (e.height % e.frameHeight, 0);
+        const int frames = e.height / e.frameHeight;
+        const ImageRow* row = findRow (imageTable[0], e.name);
+        ASSERT_NE (row, nullptr);
+        const juce::Image strip = juce::ImageFileFormat::loadFrom (row->data, (size_t) row->size);
+        ASSERT_TRUE (strip.isValid());
+        // A strip whose neighbouring frames were alike would hide a wrong frame choice.
+        for (int f = 1; f < frames; ++f)
+            EXPECT_GT (difference (strip, { 0, f * e.frameHeight, e.width, e.frameHeight }, strip, f - 1,
+                                   e.width, e.frameHeight, 1), 0) << "frame " << f;
+    }
+}
+
+TEST (ImageTables, EveryRequestedNameIsInBothTables)
+{
+    for (int t = 0; t < 2; ++t)
+    {
+        for (const auto& row : placeTable)
+            EXPECT_NE (findRow (imageTable[t], row.imageName), nullptr) << row.name;
+        for (const char* name : requested)
+            EXPECT_NE (findRow (imageTable[t], name), nullptr) << name;
+    }
+}
+
+class GetImage : public ::testing::TestWithParam<int> {};
+
+TEST_P (GetImage, ServesTheTableOfTheScaleAndFallsBackToTheSmallArrow)
+{
+    ScaleGuard scale (GetParam());
+    const int factor = GetParam() > 1 ? 2 : 1;
+    const juce::Image knob = getImage ("Knob-1.png");
+    EXPECT_EQ (knob.getWidth(), 83 * factor);
+    EXPECT_EQ (knob.getHeight(), 10707 * factor);
+    EXPECT_EQ (imageScale(), factor);
+
+    for (const char* unknown : { "knob-1.png", "Knob-1", "Knob-1.PNG", "", "Nothing.png" })
+    {
+        const juce::Image fallback = getImage (unknown);
+        EXPECT_EQ (fallback.getWidth(), 17) << unknown;
+        EXPECT_EQ (fallback.getHeight(), 8) << unknown;
+    }
+    EXPECT_EQ (getImage (nullptr).getWidth(), 17);
+}
+
+INSTANTIATE_TEST_SUITE_P (Scales, GetImage, ::testing::Values (0, 1, 2, 3));
+
+TEST (GetImageCache, RequestsForOneRowShareOneDecodedImage)
+{
+    for (int s : { 1, 2 })
+    {
+        ScaleGuard scale (s);
+        const juce::Image a = getImage ("Slider.png");
+        const juce::Image b = getImage ("Slider.png");
+        EXPECT_TRUE (a == b);
+        EXPECT_EQ (juce::Image::BitmapData (a, juce::Image::BitmapData::readOnly).data,
+                   juce::Image::BitmapData (b, juce::Image::BitmapData::readOnly).data);
+    }
+    ScaleGuard one (1);
+    const juce::Image small = getImage ("Slider.png");
+    uiScale = 2;
+    EXPECT_FALSE (small == getImage ("Slider.png"));
+}
+
+TEST (DrawImagePart, ScaleBeyondTwoStillDrawsWholeFrames)
+{
+    // A display of scale 3 gets the big strip; its frames must not be cut or shifted.
+    juce::Image strip;
+    juce::Image drawnAt2, drawnAt3;
+    {
+        ScaleGuard scale (2);
+        strip = getImage ("Knob-1.png");
+        drawnAt2 = render (83, 83, 2, [&] (juce::Graphics& g) { drawImagePart (g, strip, 0, 0, 83, 83, 0, 64 * 83, 83, 83); });
+    }
+    {
+        ScaleGuard scale (3);
+        drawnAt3 = render (83, 83, 2, [&] (juce::Graphics& g) { drawImagePart (g, getImage ("Knob-1.png"), 0, 0, 83, 83, 0, 64 * 83, 83, 83); });
+    }
+    EXPECT_EQ (shownFrame (drawnAt3, { 0, 0, 83, 83 }, strip, 129, 83, 83, 2), 64);
+    EXPECT_EQ (difference (drawnAt2, { 0, 0, 83, 83 }, drawnAt3, 0, 83, 83, 2), 0);
+}

@@ -1,0 +1,149 @@
+// Draws every embedded image at scale 1 and 2 from the same vector code, writes them as RGBA
+// PNGs and writes the source of the two image tables that compile them into the program.
+//   ke_drawimages <png folder> <table .cpp>
+#include "Painters.h"
+#include "resources/fonts/LcdFont.h"
+#include <cstdio>
+#include <cstring>
+
+namespace
+{
+struct ImageSpec
+{
+    const char* name;
+    int width, height;  // at scale 1
+    void (*paint) (juce::Graphics&);
+};
+
+// In byte order of the names, as the lookup tables list them.
+const ImageSpec images[] = {
+    { "Arrow-Down.png", 17, 8, paintArrowDown },
+    { "Arrow-Up.png", 17, 8, paintArrowUp },
+    { "Background_Content.png", 876, 616, paintContentBackground },
+    { "Background_Effects.png", 876, 620, paintEffectsBackground },
+    { "Background_Global.png", 443, 245, paintGlobalBackground },
+    { "Background_Sample-Content-List.png", 250, 312, paintSampleContentList },
+    { "Background_Sound-FM.png", 876, 676, paintFmBackground },
+    { "Background_Sound-Model.png", 876, 676, paintModelBackground },
+    { "Background_Sound-Sample.png", 314, 430, paintSampleBackground },
+    { "Bar-Select.png", 238, 450, paintBarSelect },
+    { "Bar-Selected.png", 238, 16, paintBarSelected },
+    { "Button-1.png", 44, 204, paintButton1 },
+    { "Button-2.png", 50, 168, paintButton2 },
+    { "Button_Down.png", 100, 144, paintButtonDown },
+    { "Button_Dump-Set.png", 100, 144, paintButtonDumpSet },
+    { "Button_Left.png", 100, 144, paintButtonLeft },
+    { "Button_Load-Lib.png", 100, 144, paintButtonLoadLib },
+    { "Button_Load-Set.png", 100, 144, paintButtonLoadSet },
+    { "Button_Req-Set.png", 100, 144, paintButtonReqSet },
+    { "Button_Rigth.png", 100, 144, paintButtonRight },
+    { "Button_Save-Lib.png", 100, 144, paintButtonSaveLib },
+    { "Button_Save-Set.png", 100, 144, paintButtonSaveSet },
+    { "Button_Up.png", 100, 144, paintButtonUp },
+    { "Corona-black.png", 83, 83, paintCorona },
+    { "Echo.png", 34, 32, paintEcho },
+    { "Glas-Reflex-Overlay.png", 250, 312, paintGlassReflex },
+    { "Knob-1.png", 83, 10707, paintKnob1 },
+    { "Knob-1_Invert.png", 83, 10707, paintKnob1Invert },
+    { "Knob-1_Invert_Orange.png", 83, 10707, paintKnob1InvertOrange },
+    { "Knob-1_Invert_Rot.png", 83, 10707, paintKnob1InvertRot },
+    { "Knob-2.png", 83, 10707, paintKnob2 },
+    { "Knob-3.png", 83, 10707, paintKnob3 },
+    { "Knob-3_Bipolar.png", 83, 10707, paintKnob3Bipolar },
+    { "Main-Page-Background.png", 1024, 768, paintMainBackground },
+    { "Quad-1.png", 16, 16, paintQuad1 },
+    { "Quad-2.png", 16, 16, paintQuad2 },
+    { "Quad-3.png", 16, 16, paintQuad3 },
+    { "Reverb.png", 46, 32, paintReverb },
+    { "Slider-Handle.png", 17, 40, paintSliderHandle },
+    { "Slider.png", 53, 30, paintSlider },
+};
+
+const char* const variants[] = { "small", "big" };
+
+bool writePng (const juce::Image& image, const juce::File& file)
+{
+    file.deleteFile();
+    juce::FileOutputStream out (file);
+    if (! out.openedOk())
+        return false;
+    juce::PNGImageFormat png;
+    return png.writeImageToStream (image, out);
+}
+
+juce::Image draw (const ImageSpec& spec, int scale)
+{
+    // Always ARGB, so that the PNG is RGBA even where the image is opaque.
+    juce::Image image (juce::Image::ARGB, spec.width * scale, spec.height * scale, true,
+                       juce::SoftwareImageType());
+    juce::Graphics g (image);
+    g.addTransform (juce::AffineTransform::scale ((float) scale));
+    spec.paint (g);
+    return image;
+}
+
+// The path as it goes into an assembler string inside a C++ string literal.
+bool quotable (const juce::File& f)
+{
+    return ! f.getFullPathName().containsAnyOf ("\"\\\n");
+}
+}
+
+int main (int argc, char** argv)
+{
+    if (argc != 3)
+    {
+        std::fprintf (stderr, "usage: %s <png folder> <table .cpp>\n", argv[0]);
+        return 2;
+    }
+    for (size_t i = 1; i < std::size (images); ++i)
+        if (std::strcmp (images[i - 1].name, images[i].name) >= 0)
+        {
+            std::fprintf (stderr, "images out of byte order at %s\n", images[i].name);
+            return 1;
+        }
+
+    art::setTypeface (juce::Typeface::createSystemTypefaceFor (lcdFontData, (size_t) lcdFontSize));
+
+    const juce::File root = juce::File::getCurrentWorkingDirectory().getChildFile (argv[1]);
+    juce::String source;
+    source << "// Written by ke_drawimages; do not edit.\n#include \"controls/Images.h\"\n\n";
+    juce::String tables[2];
+    int count = 0;
+
+    for (int v = 0; v < 2; ++v)
+    {
+        const juce::File folder = root.getChildFile (variants[v]);
+        if (! folder.createDirectory())
+            return 1;
+        for (const auto& spec : images)
+        {
+            const juce::File file = folder.getChildFile (spec.name);
+            if (! writePng (draw (spec, v + 1), file))
+            {
+                std::fprintf (stderr, "cannot write %s\n", file.getFullPathName().toRawUTF8());
+                return 1;
+            }
+            if (! quotable (file))
+                return 1;
+            const juce::String symbol = "keImage" + juce::String (count++);
+            source << "__asm__ (\".pushsection .rodata\\n.balign 16\\n.global " << symbol << "\\n.hidden " << symbol
+                   << "\\n" << symbol << ":\\n.incbin \\\"" << file.getFullPathName()
+                   << "\\\"\\n.popsection\\n\");\n"
+                   << "extern \"C\" const unsigned char " << symbol << "[];\n";
+            tables[v] << "    { \"" << spec.name << "\", \"" << variants[v] << "\", " << symbol << ", "
+                      << juce::String (file.getSize()) << " },\n";
+        }
+    }
+
+    source << "\nstatic const ImageRow smallTable[] = {\n" << tables[0] << "    { nullptr, nullptr, nullptr, 0 },\n};\n"
+           << "\nstatic const ImageRow bigTable[] = {\n" << tables[1] << "    { nullptr, nullptr, nullptr, 0 },\n};\n"
+           << "\nconst ImageRow* const imageTable[2] = { smallTable, bigTable };\n";
+
+    const juce::File out = juce::File::getCurrentWorkingDirectory().getChildFile (argv[2]);
+    const bool written = out.replaceWithText (source);
+    // JUCE's singletons go before exit, so that a leak checker sees a clean run.
+    art::setTypeface (nullptr);
+    juce::DeletedAtShutdown::deleteAll();
+    return written ? 0 : 1;
+}
