@@ -85,6 +85,10 @@ juce::Label* Look::createSliderTextBox (juce::Slider&)
     label->setColour (juce::TextEditor::textColourId, juce::Colour (0xFFFFFF00u));
     label->setColour (juce::TextEditor::highlightedTextColourId, juce::Colour (0xFFFF00FFu));
     label->setFont (lcdFont (15.0f, 12.0f));
+    // The display face is wide: "440,0" needs almost the whole 50-pixel box, so the label keeps
+    // only a pixel of border and may squeeze the text to 70 % rather than cut it short.
+    label->setBorderSize ({ 1, 1, 1, 1 });
+    label->setMinimumHorizontalScale (0.7f);
     return label;
 }
 

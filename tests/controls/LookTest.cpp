@@ -34,12 +34,27 @@ TEST_F (LookTest, MissingDisplayFaceFallsBackToADrawableFace)
     EXPECT_GT (face->getStringWidth ("A"), 0.0f);
 }
 
-TEST_F (LookTest, ValueTextFitsItsBoxes)
+TEST_F (LookTest, ValueTextFitsItsBoxesWithoutBeingCut)
 {
-    // The widest texts of the knobs and the layer slider, in a 50 x 20 box less the label border.
-    const juce::Font box (look.lcdTypeface);
-    for (const char* text : { "+63", "-64", "127", "OFF", "+12" })
-        EXPECT_LE (box.withHeight (15.0f).getStringWidthFloat (text), 40.0f) << text;
+    // The widest texts of the knobs and the layer slider in their 50 x 20 value box, at the
+    // squeeze the label allows before it would cut the text short.
+    for (int s : { 1, 2 })
+    {
+        ScaleGuard guard (s);
+        juce::Slider slider;
+        std::unique_ptr<juce::Label> label (look.createSliderTextBox (slider));
+        label->setBounds (0, 0, 50, 20);
+        const auto area = label->getBorderSize().subtractedFrom (label->getLocalBounds());
+        const juce::Font font = label->getFont();
+        ASSERT_EQ (look.getTypefaceForFont (font), look.lcdTypeface);
+        const juce::Font measured (look.lcdTypeface);
+        // JUCE reads a minimum of 0 as its default squeeze.
+        const float squeeze = label->getMinimumHorizontalScale() > 0.0f ? label->getMinimumHorizontalScale()
+                                                                        : juce::Font::getDefaultMinimumHorizontalScaleFactor();
+        for (const char* text : { "440,0", "465,7", "415,3", "+63", "-64", "127", "OFF", "+12" })
+            EXPECT_LE (measured.withHeight (font.getHeight()).getStringWidthFloat (text) * squeeze,
+                       (float) area.getWidth()) << text << " at scale " << s;
+    }
 }
 
 TEST_F (LookTest, TooltipSizes)
