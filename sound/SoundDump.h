@@ -10,6 +10,6 @@ constexpr int soundDumpLength = 1330;
 int encodeSoundDump (const SoundRecord* record, uint8_t* out, uint8_t program);
 
 // Returns the program byte (0..127), or -1 checksum, -2 header, -3 command, -4 too short; a refused
-// dump leaves the record unchanged. The buffer holds at least 1330 bytes, and a byte of 0x80 or
-// more follows the data no later than position 1400.
+// dump leaves the record unchanged. The buffer holds at least 1330 bytes (all of which may be
+// read), and a byte of 0x80 or more follows the data no later than position 1400.
 int parseSoundDump (SoundRecord* record, const uint8_t* message);

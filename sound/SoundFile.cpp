@@ -21,7 +21,8 @@ inline uint64_t fingerprintOf (const SoundRecord& r) noexcept
 class DumpStore
 {
 public:
-    DumpStore (SoundVector* l, bool a) : list (l), append (a), size (l->size())
+    // bytes: the size of the input, which bounds the number of dumps it can hold.
+    DumpStore (SoundVector* l, bool a, long long bytes) : list (l), append (a), size (l->size()), inputBytes (bytes)
     {
         initSoundRecord (&scratch);
     }
@@ -48,7 +49,11 @@ public:
         // The list is only appended to from here on, so its fingerprints are gathered once.
         if (! indexed)
         {
-            known.reserve (static_cast<size_t> (list->size()) + 64);
+            // Room for as many sounds as the input can hold (within reason) saves regrowing the list.
+            constexpr long long minimumDump = 1282;
+            const long long most = inputBytes / minimumDump + 1;
+            list->records.reserve (list->records.size() + static_cast<size_t> (most < 65536 ? most : 65536));
+            known.reserve (list->records.capacity());
             for (const auto& r : list->records)
                 known.insert (fingerprintOf (r));
             indexed = true;
@@ -70,6 +75,7 @@ private:
     int stored = 0;
     int size;
     SoundRecord scratch;
+    long long inputBytes;
     bool indexed = false;
     std::unordered_set<uint64_t> known;
 };
@@ -186,7 +192,7 @@ int scanFile (FILE* f, DumpStore& dumps)
 
 int importSoundDumps (SoundVector* list, const uint8_t* data, int length, bool append)
 {
-    DumpStore dumps (list, append);
+    DumpStore dumps (list, append, length);
     int pos = 0;
     while (pos < length)
     {
@@ -214,7 +220,17 @@ int importSoundDumps (SoundVector* list, const uint8_t* data, int length, bool a
             ++pos;
             continue;
         }
-        dumps.store (data + pos);
+        if (end - pos == soundDumpLength - 1)
+        {
+            dumps.store (data + pos);
+        }
+        else
+        {
+            // The parse reads 1330 bytes; a shorter message must not take them from beyond the buffer.
+            uint8_t message[soundDumpLength] = {};
+            std::memcpy (message, data + pos, static_cast<size_t> (end - pos + 1));
+            dumps.store (message);
+        }
         pos = end;
     }
     return dumps.storedCount();
@@ -225,7 +241,9 @@ int loadSoundFile (SoundVector* list, const char* path, bool append)
     FILE* f = std::fopen (path, "rb");
     if (f == nullptr)
         return -2;
-    DumpStore dumps (list, append);
+    struct stat info {};
+    const long long bytes = ::fstat (::fileno (f), &info) == 0 ? static_cast<long long> (info.st_size) : 0;
+    DumpStore dumps (list, append, bytes);
     const int stored = scanFile (f, dumps);
     std::fclose (f);
     return stored;

@@ -127,15 +127,47 @@ int containsFingerprint (const SoundVector* list, const uint32_t fingerprint[2])
     return 0;
 }
 
+namespace
+{
+constexpr uint64_t fingerprintFeedback = 0x0102040810204081ull;
+
+constexpr uint64_t fingerprintStep (uint64_t x, uint64_t word)
+{
+    return ((x << 1) ^ ((x >> 63) != 0 ? fingerprintFeedback : 0)) ^ word;
+}
+
+// Eight steps at once: what the top byte of the state feeds back over eight shifts.
+struct FeedbackTable { uint64_t v[256]; };
+constexpr FeedbackTable makeFeedbackTable()
+{
+    FeedbackTable t {};
+    for (uint64_t b = 0; b < 256; ++b)
+    {
+        uint64_t x = b << 56;
+        for (int i = 0; i < 8; ++i)
+            x = fingerprintStep (x, 0);
+        t.v[b] = x;
+    }
+    return t;
+}
+constexpr FeedbackTable feedback8 = makeFeedbackTable();
+} // namespace
+
 void computeFingerprint (SoundRecord* record)
 {
+    // Words are 32 bits, so within eight steps they never reach the feedback.
+    const uint32_t* w = record->w + SoundRecord::fingerprintFirst;
+    constexpr int count = SoundRecord::fingerprintLast - SoundRecord::fingerprintFirst + 1;
+    constexpr int head = count % 8;
     uint64_t x = 1;
-    for (int i = SoundRecord::fingerprintFirst; i <= SoundRecord::fingerprintLast; ++i)
+    for (int i = 0; i < head; ++i)
+        x = fingerprintStep (x, w[i]);
+    for (int i = head; i < count; i += 8)
     {
-        const uint64_t top = x >> 63;
-        x <<= 1;
-        x ^= (0 - top) & 0x0102040810204081ull;
-        x ^= record->w[i];
+        const uint64_t words = (uint64_t (w[i]) << 7) ^ (uint64_t (w[i + 1]) << 6) ^ (uint64_t (w[i + 2]) << 5)
+                             ^ (uint64_t (w[i + 3]) << 4) ^ (uint64_t (w[i + 4]) << 3) ^ (uint64_t (w[i + 5]) << 2)
+                             ^ (uint64_t (w[i + 6]) << 1) ^ uint64_t (w[i + 7]);
+        x = (x << 8) ^ feedback8.v[x >> 56] ^ words;
     }
     record->w[0] = static_cast<uint32_t> (x);
     record->w[1] = static_cast<uint32_t> (x >> 32);
