@@ -1,0 +1,71 @@
+// The MIDI thread against the message thread: CCs, dumps, probe answers and global dumps arrive
+// without pause while the ports are rescanned and the component is finally destroyed. Run under
+// ThreadSanitizer in CI.
+#include <atomic>
+#include <thread>
+#include "tests/app/LinkFixture.h"
+
+using LinkThreads = LinkFixture;
+
+TEST_F (LinkThreads, FloodDuringRescansAndShutdown)
+{
+    start (2, 3, 1, 1);
+    tick();
+    ASSERT_EQ (main->chosenOutput.load(), 1);
+    main->showModelPage();
+
+    const int inputId = ports.inputIdAt (1);
+    std::atomic<bool> stop { false };
+    std::atomic<int> delivered { 0 };
+    const auto dump = factoryDump (2);
+    const auto global = SimulatedInstrument::defaultGlobalDump();
+    const auto answer = SimulatedInstrument::probeAnswer (1);
+
+    kestrane->run ([&]
+    {
+        for (int n = 0; ! stop.load(); ++n)
+        {
+            const MidiBytes cc { static_cast<uint8_t> (0xB0 | (n & 15)), static_cast<uint8_t> (32 + n % 15),
+                                 static_cast<uint8_t> (n & 127) };
+            MidiBytes d = dump;
+            d[5] = static_cast<uint8_t> (n % 40 == 0 ? 127 : n % 28);
+            const MidiBytes pc { 0xC0, static_cast<uint8_t> (n % 28) };
+            for (const MidiBytes* m : std::initializer_list<const MidiBytes*> { &cc, &d, &answer, &global, &pc })
+                if (ports.deliver (inputId, m->data(), static_cast<int> (m->size())))
+                    ++delivered;
+            std::this_thread::sleep_for (std::chrono::microseconds (200));
+        }
+    });
+
+    for (int t = 0; t < 60; ++t)
+    {
+        if (t % 10 == 3)
+            ports.setOutputCount (ports.outputCount() == 3 ? 4 : 3);
+        if (t % 10 == 7)
+        {
+            // Another input at the end, or the last one gone: every input is closed and reopened.
+            if (ports.inputIdAt (2) < 0)
+                ports.addInput();
+            else
+                ports.removeInput (ports.inputIdAt (2));
+        }
+        if (t % 5 == 0)
+            sendSelectedSound();
+        if (t % 7 == 0)
+            globalSendCountdown |= 4;
+        main->timerCallback();
+        pumpMessageLoop (2);
+    }
+
+    main.reset();  // while the flood goes on
+    std::this_thread::sleep_for (std::chrono::milliseconds (5));  // a count in flight lands
+    const int afterShutdown = delivered.load();
+    std::this_thread::sleep_for (std::chrono::milliseconds (30));
+    stop = true;
+    ASSERT_TRUE (kestrane->waitUntilIdle (20000));
+
+    EXPECT_GT (afterShutdown, 0);
+    EXPECT_EQ (delivered.load(), afterShutdown);  // nothing reaches a closed input
+    EXPECT_EQ (ports.openInputCount() + ports.openOutputCount(), 0);
+    EXPECT_EQ (ports.faults(), 0);
+}
