@@ -3,7 +3,9 @@
 #include "sound/SoundDump.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -253,6 +255,11 @@ int saveSoundFile (SoundVector* list, const char* path)
 {
     if (list->size() == 0)
         return -1;
+    // A link keeps pointing at the file it named; that file is the one replaced.
+    char resolved[PATH_MAX];
+    struct stat link {};
+    if (::lstat (path, &link) == 0 && S_ISLNK (link.st_mode) && ::realpath (path, resolved) != nullptr)
+        path = resolved;
     struct stat old {};
     const bool exists = ::stat (path, &old) == 0;
     if (exists && ::access (path, W_OK) != 0)

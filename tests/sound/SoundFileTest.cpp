@@ -6,6 +6,7 @@
 #include <memory>
 #include <random>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace
 {
@@ -126,6 +127,19 @@ TEST (SoundFile, SaveFailures)
     EXPECT_EQ (readFile (dir.file ("old.ksx")).size(), 3990u);
 }
 
+TEST (SoundFile, SaveThroughALinkReplacesTheLinkedFile)
+{
+    TempDir dir;
+    writeFile (dir.file ("real.ksx"), { 9 });
+    ASSERT_EQ (symlink ("real.ksx", dir.file ("link.ksx").c_str()), 0);
+    SoundVector v = listOf (1);
+    EXPECT_EQ (saveSoundFile (&v, dir.file ("link.ksx").c_str()), soundDumpLength);
+    struct stat st {};
+    ASSERT_EQ (lstat (dir.file ("link.ksx").c_str(), &st), 0);
+    EXPECT_TRUE (S_ISLNK (st.st_mode));
+    EXPECT_EQ (readFile (dir.file ("real.ksx")).size(), static_cast<size_t> (soundDumpLength));
+}
+
 TEST (SoundFile, LoadBasics)
 {
     SoundVector v = listOf (2);
@@ -225,6 +239,10 @@ TEST (SoundFile, RefusedDumpsAreNeverStored)
     auto badCommand = dumpOf (namedRecord ("Cmd", 9));
     badCommand[4] = 0x11;
     badCommand[1328] = static_cast<uint8_t> ((badCommand[1328] - 1) & 0x7F);
+    std::vector<uint8_t> tooShort = dumpOf (namedRecord ("Short", 11));
+    tooShort.resize (1000);
+    tooShort.back() = 0x7F;
+    tooShort.push_back (0xF7);
     const auto good = dumpOf (namedRecord ("Good", 10));
 
     // Appending: nothing refused is added, not even an empty record.
@@ -234,6 +252,7 @@ TEST (SoundFile, RefusedDumpsAreNeverStored)
         std::vector<uint8_t> bytes = badSum;
         append (bytes, badModel);
         append (bytes, badCommand);
+        append (bytes, tooShort);
         append (bytes, good);
         const int n = useFile ? loadBytes (&v, bytes, true)
                               : importSoundDumps (&v, bytes.data(), static_cast<int> (bytes.size()), true);
@@ -249,14 +268,16 @@ TEST (SoundFile, RefusedDumpsAreNeverStored)
         std::vector<uint8_t> bytes = badSum;  // slot 0, left as it was
         append (bytes, badModel);             // no slot
         append (bytes, badCommand);           // no slot
-        append (bytes, good);                 // slot 1
+        append (bytes, tooShort);             // slot 1, left as it was
+        append (bytes, good);                 // slot 2
         const int n = useFile ? loadBytes (&v, bytes, false)
                               : importSoundDumps (&v, bytes.data(), static_cast<int> (bytes.size()), false);
         EXPECT_EQ (n, 1);
         ASSERT_EQ (v.size(), 4);
         EXPECT_EQ (std::memcmp (&v[0], &before[0], sizeof (SoundRecord)), 0);
-        EXPECT_EQ (std::string (v[1].nameText()), "Good              ");
-        EXPECT_EQ (std::memcmp (&v[2], &before[2], sizeof (SoundRecord)), 0);
+        EXPECT_EQ (std::memcmp (&v[1], &before[1], sizeof (SoundRecord)), 0);
+        EXPECT_EQ (std::string (v[2].nameText()), "Good              ");
+        EXPECT_EQ (std::memcmp (&v[3], &before[3], sizeof (SoundRecord)), 0);
     }
 }
 
