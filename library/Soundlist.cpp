@@ -406,6 +406,12 @@ juce::var Soundlist::getDragSourceDescription (const juce::SparseSet<int>& rows)
     return text;
 }
 
+juce::String Soundlist::getTooltipForRow (int)
+{
+    // The rows cover the list, and the tooltip window asks the row under the mouse only.
+    return getTooltip();
+}
+
 bool Soundlist::isInterestedInDragSource (const SourceDetails& details)
 {
     return details.description.isString() || details.description.isArray();

@@ -43,6 +43,7 @@ public:
     void listBoxItemDoubleClicked (int row, const juce::MouseEvent&) override;
     void selectedRowsChanged (int lastRowSelected) override;
     juce::var getDragSourceDescription (const juce::SparseSet<int>& rows) override;
+    juce::String getTooltipForRow (int row) override;
 
     // juce::Label::Listener
     void labelTextChanged (juce::Label*) override;

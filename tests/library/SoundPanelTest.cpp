@@ -208,6 +208,9 @@ TEST_F (PageFixture, LayoutAndButtonsAreFixed)
     EXPECT_FALSE (page().libraryList.isDeviceList);
     EXPECT_EQ (page().userList.getTooltip(), "User Sounds|<up/down> moves selection|<delete> removes selection");
     EXPECT_EQ (page().libraryList.getTooltip(), "Sound Library");
+    // The tooltip window asks the row under the mouse, and rows fill the list.
+    EXPECT_EQ (page().userList.getTooltipForRow (3), page().userList.getTooltip());
+    EXPECT_EQ (page().libraryList.getTooltipForRow (0), "Sound Library");
 
     const struct { const char* row; int command; } buttons[] = {
         { "LoadSet", 0 }, { "SaveSet", 1 }, { "ReqSet", 4 }, { "DumpSet", 5 }, { "Up", 6 },
