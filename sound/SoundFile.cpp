@@ -118,7 +118,7 @@ inline bool isStatus (int b) noexcept { return b >= 0x80 && b != 0xF7; }
 int scanFile (FILE* f, DumpStore& dumps)
 {
     ByteReader in (f);
-    uint8_t msg[soundDumpLength + 8];
+    uint8_t msg[soundDumpLength + 8] = {};
     for (;;)
     {
         int b = in.next();
