@@ -2,10 +2,37 @@
 #include "controls/Images.h"
 #include "resources/fonts/LcdFont.h"
 
+// The display face, narrowed to 90 % so that the longest menu items ("ELECTRIC GRAND" at 14) fit
+// their 150 pixels, and with a space of half a cell: its own is a sliver made to sit between
+// digits, which runs words together ("GRANDPIANO").
+static juce::Typeface::Ptr makeLcdTypeface()
+{
+    const auto face = juce::Typeface::createSystemTypefaceFor (lcdFontData, (size_t) lcdFontSize);
+    if (face == nullptr)
+        return nullptr;
+    constexpr float narrow = 0.9f;
+    auto* lcd = new juce::CustomTypeface();
+    lcd->setCharacteristics ("LCD", face->getAscent(), false, false, ' ');
+    lcd->addGlyph (' ', juce::Path(), face->getStringWidth ("0") * narrow * 0.5f);
+    for (juce::juce_wchar c = '!'; c < 0x100; ++c)
+    {
+        juce::Array<int> glyphs;
+        juce::Array<float> offsets;
+        face->getGlyphPositions (juce::String::charToString (c), glyphs, offsets);
+        if (glyphs.isEmpty() || glyphs.getFirst() < 0 || offsets.size() < 2)
+            continue;
+        juce::Path outline;
+        face->getOutlineForGlyph (glyphs.getFirst(), outline);
+        outline.applyTransform (juce::AffineTransform::scale (narrow, 1.0f));
+        lcd->addGlyph (c, outline, offsets[1] * narrow);
+    }
+    return juce::Typeface::Ptr (lcd);
+}
+
 Look::Look()
 {
     setColour (juce::ScrollBar::thumbColourId, juce::Colour (0x40FFFFFFu));
-    lcdTypeface = juce::Typeface::createSystemTypefaceFor (lcdFontData, (size_t) lcdFontSize);
+    lcdTypeface = makeLcdTypeface();
     setColour (juce::ComboBox::backgroundColourId, juce::Colour (0x00000000u));
     setColour (juce::ComboBox::textColourId, juce::Colour (0xFFEFD531u));
     setColour (juce::ComboBox::outlineColourId, juce::Colour (0x00000000u));

@@ -24,6 +24,19 @@ TEST_F (LookTest, ServesTheDisplayFaceUnderLcdOnly)
     EXPECT_NE (look.getTypefaceForFont (juce::Font (15.0f)), look.lcdTypeface);
 }
 
+TEST_F (LookTest, DisplayFaceKeepsWordsApartAndMenuItemsWhole)
+{
+    const juce::Font font = juce::Font (look.lcdTypeface).withHeight (14.0f);
+    const float cell = font.getStringWidthFloat ("0");
+    EXPECT_GT (font.getStringWidthFloat ("A B"), font.getStringWidthFloat ("AB") + 0.4f * cell);
+    // The longest texts of the sample, pickup and global menus, in the item's 150-pixel text box.
+    for (const char* item : { "Electric Grand", "Fast Orchestra", "Synthetic Pad", "Capacitive 3", "CH 16", "medium" })
+        EXPECT_LT (font.getStringWidthFloat (juce::String (item).toUpperCase()), 150.0f) << item;
+    juce::Path outline;
+    look.lcdTypeface->getOutlineForGlyph ('8', outline);
+    EXPECT_FALSE (outline.isEmpty());
+}
+
 TEST_F (LookTest, MissingDisplayFaceFallsBackToADrawableFace)
 {
     look.lcdTypeface = nullptr;

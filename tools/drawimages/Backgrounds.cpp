@@ -167,9 +167,9 @@ void paintEffectsBackground (juce::Graphics& g)
     art::section (g, R (10, 10, 325, 132), "TREMOLO");
     art::section (g, R (345, 10, 90, 132), "OUTPUT");
     art::section (g, R (600, 10, 266, 132), "STRING RESONANCE");
-    art::section (g, R (10, 160, 290, 140), "CHORUS");
-    art::section (g, R (300, 160, 280, 140), "FLANGER");
-    art::section (g, R (580, 160, 286, 140), "PHASER");
+    art::section (g, R (10, 160, 284, 140), "CHORUS");
+    art::section (g, R (302, 160, 272, 140), "FLANGER");
+    art::section (g, R (582, 160, 284, 140), "PHASER");
     art::section (g, R (10, 315, 490, 140), "ECHO / REVERB");
     art::section (g, R (510, 315, 356, 140), "AUTO WAH");
     art::section (g, R (10, 470, 490, 140), "EQUALIZER");
@@ -196,7 +196,7 @@ void paintEffectsBackground (juce::Graphics& g)
 void paintFmBackground (juce::Graphics& g)
 {
     art::brushedPanel (g, R (0, 0, 876, 676));
-    pageTitle (g, "FM", 14.0f, 10.0f);
+    pageTitle (g, "FM", 830.0f, 8.0f);
     const char* operators[] = { "MODULATOR A", "CARRIER A", "MODULATOR B", "CARRIER B", "MODULATOR C", "CARRIER C" };
     const char* parameters[] = { "PITCH", "DETUNE", "LEVEL", "VELOCITY", "DECAY 1", "BREAK LVL", "DECAY 2" };
     const float rowY[] = { 57, 157, 251, 351, 445, 545 };
