@@ -1,0 +1,352 @@
+// A whole session in the real window on the X display, driven with the mouse through the X server
+// (xdotool) while the program's own timer runs, against the simulated instrument. Screenshots of
+// every page are left in <build>/e2e-shots for a person to look at; they are not compared.
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <gtest/gtest.h>
+#include "app/FileDialogs.h"
+#include "app/InstrumentLink.h"
+#include "app/KE3Application.h"
+#include "app/MainContentComponent.h"
+#include "controls/Images.h"
+#include "controls/zbutton.h"
+#include "controls/zpot.h"
+#include "controls/FmSlider.h"
+#include "editor/About.h"
+#include "editor/EditPanel.h"
+#include "editor/FmPanel.h"
+#include "editor/FxPanel.h"
+#include "editor/GlobalDialog.h"
+#include "editor/SamplePanel.h"
+#include "library/SoundPanel.h"
+#include "sound/CcConversion.h"
+#include "sound/FactorySoundSet.h"
+#include "sound/SoundDump.h"
+#include "tests/e2e/E2eSupport.h"
+#include "tests/support/FakeMidiPorts.h"
+#include "tests/support/SimulatedInstrument.h"
+#include "tests/support/TestSupport.h"
+
+namespace
+{
+struct AnsweringDialogs : FileDialogs
+{
+    juce::File chooseFileToOpen (const juce::String&, const juce::String&) override { return file; }
+    juce::File chooseFileToSave (const juce::String&, const juce::String&) override { return file; }
+    int askSoundsetDump() override { return dumpWithPresets; }
+    juce::File file;
+};
+
+MidiBytes factoryDump (int i)
+{
+    return MidiBytes (factorySoundSet + i * soundDumpLength, factorySoundSet + (i + 1) * soundDumpLength);
+}
+
+// The instrument's own version of factory sound i: same engine, its own name.
+MidiBytes instrumentSound (int i)
+{
+    SoundRecord r;
+    initSoundRecord (&r);
+    auto d = factoryDump (i);
+    parseSoundDump (&r, d.data());
+    setSoundName (&r, ("Kestrane " + juce::String (i).paddedLeft ('0', 2)).toRawUTF8());
+    MidiBytes out (soundDumpLength);
+    encodeSoundDump (&r, out.data(), static_cast<uint8_t> (i));
+    return out;
+}
+
+MidiBytes encoded (const SoundRecord& r, int program)
+{
+    MidiBytes out (soundDumpLength);
+    encodeSoundDump (&r, out.data(), static_cast<uint8_t> (program));
+    return out;
+}
+
+juce::String nameOf (const SoundRecord& r) { return juce::String (r.nameText()).trimEnd(); }
+
+int firstOfEngine (const SoundVector& v, uint32_t engine)
+{
+    for (int i = 0; i < v.size(); ++i)
+        if (v[i][SoundRecord::engineType] == engine)
+            return i;
+    return -1;
+}
+} // namespace
+
+class Session : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        resetLinkState();
+        ports.setInputCount (1);
+        ports.setOutputCount (2);  // the instrument is on the second output
+        kestrane = std::make_unique<SimulatedInstrument> (ports, ports.outputIdAt (1), ports.inputIdAt (0));
+        for (int i = 0; i < 28; ++i)
+            kestrane->programs[static_cast<size_t> (i)] = instrumentSound (i);
+        setFileDialogs (&dialogs);
+        window = std::make_unique<KE3Application::MainWindow> ("K-Editor");
+        main = dynamic_cast<MainContentComponent*> (window->getContentComponent());
+        ASSERT_NE (main, nullptr);
+        ASSERT_TRUE (waitForWindow (*window));
+        folder = juce::File::getSpecialLocation (juce::File::tempDirectory).getChildFile ("ke-e2e-" + juce::String (getpid()));
+        folder.createDirectory();
+    }
+
+    void TearDown() override
+    {
+        window.reset();
+        kestrane.reset();
+        setFileDialogs (nullptr);
+        resetLinkState();
+        folder.deleteRecursively();
+    }
+
+    // Runs the message loop, and so the program's own timer, until `done` holds.
+    bool until (std::function<bool()> done, int timeoutMs = 8000)
+    {
+        const auto end = juce::Time::getMillisecondCounter() + static_cast<juce::uint32> (timeoutMs);
+        while (! done())
+        {
+            if (juce::Time::getMillisecondCounter() > end)
+                return false;
+            pumpMessageLoop (20);
+        }
+        return true;
+    }
+
+    void settle() { pumpMessageLoop (400); kestrane->waitUntilIdle(); pumpMessageLoop (100); }
+
+    SoundPanel& content() { return *main->soundPanel; }
+
+    zbutton* contentButton (int command)
+    {
+        for (auto* b : content().buttons)
+            if (b != nullptr && b->getCommandID() == command)
+                return b;
+        return nullptr;
+    }
+
+    void clickRow (Soundlist& list, int row)
+    {
+        const auto area = list.getRowPosition (row, true);
+        clickAt (list.localPointToGlobal (area.getCentre().translated (-area.getWidth() / 4, 0)));
+    }
+
+    void shot (const char* name) { settle(); screenshotOfScreen (name); }
+
+    ScopedFakeMidiPorts fake;
+    FakeMidiPorts& ports = fake.ports;
+    AnsweringDialogs dialogs;
+    std::unique_ptr<SimulatedInstrument> kestrane;
+    std::unique_ptr<KE3Application::MainWindow> window;
+    MainContentComponent* main = nullptr;
+    juce::File folder;
+};
+
+TEST_F (Session, FromFirstProbeToSavedAndReloadedSounds)
+{
+    // Found by its probe on the second output; its global settings come back with the answer.
+    ASSERT_TRUE (until ([&] { return main->chosenOutput.load() == 1; })) << "the instrument was not found";
+    ASSERT_TRUE (until ([&] { return globalBlock.get (GlobalBlock::channel) == kestrane->globalDump[7]; }));
+    EXPECT_EQ (kestrane->probesAnswered(), 1);
+    EXPECT_TRUE (ports.sentTo (ports.outputIdAt (0)).size() == 1) << "the other output got more than its probe";
+
+    // The factory set in both lists.
+    for (int i = 0; i < 28; ++i)
+    {
+        EXPECT_EQ (nameOf (main->userSounds[i]), factoryNames[i]);
+        EXPECT_TRUE (content().userList.rowText (i).contains (factoryNames[i])) << content().userList.rowText (i);
+        EXPECT_TRUE (content().libraryList.rowText (i).contains (factoryNames[i]));
+    }
+    shot ("scale1-01-content-factory");
+
+    // "ReqSet": the instrument's 28 sounds replace the factory set in the user list.
+    kestrane->clearReceived();
+    clickOn (*contentButton (4));
+    ASSERT_TRUE (until ([&] { return nameOf (main->userSounds[27]) == "Kestrane 27"; })) << "the request brought nothing";
+    settle();
+    ASSERT_EQ (main->userSounds.size(), 28);
+    for (int i = 0; i < 28; ++i)
+    {
+        EXPECT_EQ (nameOf (main->userSounds[i]), "Kestrane " + juce::String (i).paddedLeft ('0', 2));
+        EXPECT_TRUE (content().userList.rowText (i).contains ("Kestrane")) << content().userList.rowText (i);
+        EXPECT_EQ (nameOf (main->librarySounds[i]), factoryNames[i]) << "the library changed";
+    }
+    shot ("scale1-02-content-from-instrument");
+
+    // A click on a row makes that sound current and sends it to the edit buffer.
+    const int modelSound = firstOfEngine (main->userSounds, 0) == 0 ? 1 : firstOfEngine (main->userSounds, 0);
+    kestrane->clearReceived();
+    clickRow (content().userList, modelSound);
+    ASSERT_TRUE (until ([&] { return ! kestrane->receivedSoundDumps().empty(); })) << "selecting sent nothing";
+    settle();
+    EXPECT_EQ (main->userSounds.findCurrent(), modelSound);
+    EXPECT_EQ (kestrane->receivedSoundDumps().back(), encoded (main->userSounds[modelSound], 127));
+
+    // "Sound" opens the Model page; a turn of its first knob reaches the instrument and the record.
+    clickOn (*main->mainButtons[2]);
+    ASSERT_TRUE (until ([&] { return main->editPanel != nullptr && main->editPanel->isShowing(); }));
+    shot ("scale1-03-model-page");
+    kestrane->clearReceived();
+    auto* knob = main->editPanel->knobs[0];
+    dragOn (*knob, -25, -60);
+    ASSERT_TRUE (until ([&] { return ! kestrane->receivedCcs().empty(); })) << "the knob sent nothing";
+    settle();
+    {
+        const auto cc = kestrane->receivedCcs().back();
+        const int channel = kestrane->globalDump[7];
+        EXPECT_EQ (cc[0], 0xB0 | channel) << "not on the instrument's channel";
+        EXPECT_EQ (cc[1], EditPanel::firstKnobCc);
+        EXPECT_EQ (cc[2], static_cast<int> (knob->getValue()));
+        const juce::ScopedLock sl (userSoundsLock);
+        EXPECT_EQ (getCc (&main->userSounds[modelSound], EditPanel::firstKnobCc, false), cc[2]) << "the record missed the turn";
+    }
+
+    // An FM sound on the FM page: a bar reaches the instrument and the record.
+    const int fmSound = firstOfEngine (main->userSounds, 2);
+    ASSERT_GE (fmSound, 0);
+    clickOn (*main->mainButtons[1]);
+    ASSERT_TRUE (until ([&] { return content().isShowing(); }));
+    clickRow (content().userList, fmSound);
+    ASSERT_TRUE (until ([&] { return main->userSounds.findCurrent() == fmSound; }));
+    clickOn (*main->mainButtons[2]);
+    ASSERT_TRUE (until ([&] { return main->fmPanel != nullptr && main->fmPanel->isShowing(); }));
+    shot ("scale1-04-fm-page");
+    kestrane->clearReceived();
+    auto* bar = main->fmPanel->bars[3];
+    dragOn (*bar, 30, -30);
+    ASSERT_TRUE (until ([&] { return ! kestrane->receivedCcs().empty(); })) << "the bar sent nothing";
+    settle();
+    {
+        const auto cc = kestrane->receivedCcs().back();
+        EXPECT_EQ (cc[1], fmCcNumbers[3]);
+        EXPECT_EQ (cc[2], static_cast<int> (bar->getValue()));
+        const juce::ScopedLock sl (userSoundsLock);
+        EXPECT_EQ (getCc (&main->userSounds[fmSound], fmCcNumbers[3], false), cc[2]);
+    }
+
+    // A Program Change from the instrument to a Model sound: selected, and the Model page shown.
+    kestrane->clearReceived();
+    kestrane->sendProgramChange (kestrane->globalDump[7], modelSound);
+    ASSERT_TRUE (until ([&] { return main->editPanel != nullptr && main->fmPanel == nullptr; })) << "the page did not follow";
+    settle();
+    EXPECT_EQ (main->userSounds.findCurrent(), modelSound);
+    ASSERT_FALSE (kestrane->receivedSoundDumps().empty());
+    EXPECT_EQ (kestrane->receivedSoundDumps().back(), encoded (main->userSounds[modelSound], 127));
+
+    // The other pages, for the record of how they look.
+    clickOn (*main->mainButtons[3]);
+    ASSERT_TRUE (until ([&] { return main->fxPanel != nullptr && main->fxPanel->isShowing(); }));
+    shot ("scale1-05-effects-page");
+    const int sampleSound = firstOfEngine (main->userSounds, 1);
+    ASSERT_GE (sampleSound, 0);
+    kestrane->sendProgramChange (0, sampleSound);
+    ASSERT_TRUE (until ([&] { return main->userSounds.findCurrent() == sampleSound; }));
+    clickOn (*main->mainButtons[2]);
+    ASSERT_TRUE (until ([&] { return main->samplePanel != nullptr && main->samplePanel->isShowing(); }));
+    shot ("scale1-06-sample-page");
+
+    // The Global dialog: an edit goes out as the whole block, checksum and all.
+    clickOn (*main->mainButtons[0]);
+    ASSERT_TRUE (until ([&] { return main->globalDialog != nullptr && main->globalDialog->isShowing(); }));
+    settle();
+    pumpMessageLoop (2500);  // what the dialog wrote back on opening has gone out
+    shot ("scale1-07-global-dialog");
+    kestrane->clearReceived();
+    const int pedal = (globalBlock.get (GlobalBlock::pedal) + 1) % 3;
+    main->globalDialog->pedalBox.setSelectedItemIndex (pedal, juce::sendNotificationAsync);
+    ASSERT_TRUE (until ([&] { return ! kestrane->receivedGlobalDumps().empty(); }, 4000)) << "the block never went out";
+    {
+        const auto block = kestrane->receivedGlobalDumps().back();
+        ASSERT_EQ (block.size(), 23u);
+        EXPECT_EQ (block[9], pedal);
+        int sum = 0;
+        for (int i = 1; i <= 19; ++i)
+            sum += block[static_cast<size_t> (i)];
+        EXPECT_EQ ((sum + block[21]) & 0x7F, 0) << "bad checksum";
+    }
+    clickOn (*main->mainButtons[0]);
+    ASSERT_TRUE (until ([&] { return ! main->globalDialog->isShowing(); }));
+
+    // The About box.
+    clickOn (main->aboutSpot);
+    ASSERT_TRUE (until ([&] { return main->about != nullptr && main->about->isShowing(); }));
+    shot ("scale1-08-about");
+    clickAt (main->localPointToGlobal (juce::Point<int> (512, 400)));
+    ASSERT_TRUE (until ([&] { return ! main->about->isShowing(); }));
+
+    // "DumpSet" with the presets: every program goes out under its own number.
+    clickOn (*main->mainButtons[1]);
+    ASSERT_TRUE (until ([&] { return content().isShowing(); }));
+    kestrane->clearReceived();
+    clickOn (*contentButton (5));
+    ASSERT_TRUE (until ([&] { return kestrane->receivedSoundDumps().size() >= 28; }, 15000)) << "the soundset dump stopped short";
+    settle();
+    {
+        const auto dumps = kestrane->receivedSoundDumps();
+        ASSERT_EQ (dumps.size(), 28u);
+        for (int p = 0; p < 28; ++p)
+            EXPECT_EQ (dumps[static_cast<size_t> (p)], encoded (main->userSounds[p], p)) << "program " << p;
+    }
+
+    // "SaveSet", a change, then "LoadSet": the saved records come back whole.
+    auto file = folder.getChildFile ("session.ksx");
+    dialogs.file = file;
+    clickOn (*contentButton (1));
+    ASSERT_TRUE (until ([&] { return file.getSize() == 28 * soundDumpLength; })) << "nothing was saved";
+    std::vector<SoundRecord> saved = main->userSounds.records;
+    {
+        SoundRecord other;
+        initSoundRecord (&other);
+        auto d = factoryDump (20);
+        parseSoundDump (&other, d.data());
+        kestrane->sendBytes (encoded (other, 3));
+    }
+    ASSERT_TRUE (until ([&] { return nameOf (main->userSounds[3]) == factoryNames[20]; }));
+    clickOn (*contentButton (0));
+    ASSERT_TRUE (until ([&] { return nameOf (main->userSounds[3]) == "Kestrane 03"; })) << "the file did not load back";
+    settle();
+    ASSERT_EQ (main->userSounds.size(), 28);
+    for (int i = 0; i < 28; ++i)
+    {
+        const auto& a = main->userSounds[i];
+        const auto& b = saved[static_cast<size_t> (i)];
+        EXPECT_EQ (std::memcmp (a.w, b.w, SoundRecord::selected * 4), 0) << "record " << i;
+        EXPECT_EQ (std::memcmp (a.w + SoundRecord::packedName, b.w + SoundRecord::packedName,
+                                (SoundRecord::numWords - SoundRecord::packedName) * 4), 0) << "record " << i;
+    }
+    shot ("scale1-09-content-reloaded");
+}
+
+// Every page at double resolution, drawn at twice the size: the same session's pages, for the
+// images of the second table.
+TEST (PagesAtDoubleScale, EveryPageIsDrawn)
+{
+    resetLinkState();
+    ScopedFakeMidiPorts fake;
+    auto main = makeMainComponentAtScale (2);
+    ASSERT_EQ (uiScale, 2);
+    struct Page { const char* name; std::function<void()> show; };
+    const Page pages[] = {
+        { "scale2-01-content", [&] { main->showContentPage(); } },
+        { "scale2-03-model-page", [&] { main->showModelPage(); } },
+        { "scale2-04-fm-page", [&] { main->showFmPage(); } },
+        { "scale2-05-effects-page", [&] { main->showEffectsPage(); } },
+        { "scale2-06-sample-page", [&] { main->showSamplePage(); } },
+        { "scale2-07-global-dialog", [&] { main->globalButton->setToggleState (true, juce::sendNotificationSync); } },
+        { "scale2-08-about", [&] { main->globalButton->setToggleState (false, juce::sendNotificationSync); main->showAbout(); } },
+    };
+    for (const auto& p : pages)
+    {
+        p.show();
+        pumpMessageLoop (100);
+        const auto image = snapshotAtScale (*main, 2.0f, p.name);
+        EXPECT_EQ (image.getWidth(), 2048) << p.name;
+        EXPECT_EQ (image.getHeight(), 1536) << p.name;
+    }
+    main.reset();
+    resetLinkState();
+}
