@@ -28,6 +28,15 @@ TEST (zbutton, TakesNameBoundsAndStripFromItsRow)
     EXPECT_EQ (global.getBounds(), juce::Rectangle<int> (120, 708, 44, 51));
     EXPECT_EQ (global.image.getHeight(), 204);
     EXPECT_EQ (global.row, &placeTable[0]);
+    EXPECT_EQ (global.index, 0);
+}
+
+TEST (zbutton, ScaleNotYetSetStillDrawsWholeFrames)
+{
+    ScaleGuard scale (0);
+    zbutton b (placeMainButtons.row (1));
+    b.setToggleState (true, juce::dontSendNotification);
+    EXPECT_EQ (shownFrame (paintButton (b, 1, false, false), { 0, 0, 50, 42 }, b.image, 4, 50, 42, 1), 2);
 }
 
 TEST (zbutton, FourFrameStripFollowsToggleAndPressNotHover)
