@@ -71,17 +71,20 @@ void section (juce::Graphics& g, juce::Rectangle<float> r, const juce::String& t
 {
     g.setColour (panelDark.withAlpha (0.55f));
     g.fillRoundedRectangle (r, 6.0f);
-    g.setColour (line);
-    g.drawRoundedRectangle (r.reduced (0.5f), 6.0f, 1.0f);
+    const float h = 9.0f;
+    const auto tab = juce::Rectangle<float> (r.getX() + 12.0f, r.getY() - 6.0f, captionWidth (title, h) + 12.0f, 12.0f);
+    {
+        // The frame breaks where the title sits in it.
+        juce::Graphics::ScopedSaveState save (g);
+        if (title.isNotEmpty())
+            g.excludeClipRegion (tab.getSmallestIntegerContainer());
+        g.setColour (line);
+        g.drawRoundedRectangle (r.reduced (0.5f), 6.0f, 1.0f);
+    }
     if (title.isNotEmpty())
     {
-        const float h = 9.0f;
-        const float w = captionWidth (title, h);
-        const auto tab = juce::Rectangle<float> (r.getX() + 12.0f, r.getY() - 6.0f, w + 12.0f, 12.0f);
-        g.setColour (panel);
-        g.fillRect (tab);
         g.setColour (accent);
-        g.fillRect (tab.getX(), tab.getY() + 5.0f, 3.0f, 3.0f);
+        g.fillRect (tab.getX() + 1.0f, tab.getY() + 5.0f, 3.0f, 3.0f);
         captionLeft (g, title, tab.getX() + 6.0f, tab.getY() + 1.5f, h, accent);
     }
 }

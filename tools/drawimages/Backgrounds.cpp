@@ -112,7 +112,6 @@ void paintMainBackground (juce::Graphics& g)
     g.setColour (art::line);
     g.drawLine (0.0f, 700.5f, 1024.0f, 700.5f, 1.0f);
     bottomStrip (g, 0, 0, false);
-    art::captionLeft (g, "V1.0", 960.0f, 740.0f, 8.0f, art::textDim);
 }
 
 void paintContentBackground (juce::Graphics& g)
