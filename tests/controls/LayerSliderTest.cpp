@@ -92,8 +92,9 @@ TEST (drawEngineBox, FillsByTheEngineTypeMaskedToTwoBits)
     const std::pair<int, juce::uint32> engineFill[] = {
         { 0, 0xFF202020u }, { 1, 0xFFDFDFD0u }, { 2, 0xFF604830u }, { 3, 0xFF604830u }, { 4, 0xFF202020u }, { 6, 0xFF604830u },
     };
-    for (const auto& [engine, fill] : engineFill)
+    for (const auto& [engineType, fill] : engineFill)
     {
+        const int engine = engineType;
         const auto img = render (20, 20, 1, [&] (juce::Graphics& g) { drawEngineBox (g, 2, 2, engine); });
         EXPECT_EQ (pixel (img, 4, 4).getARGB(), fill) << engine;       // inside, away from the letter
         EXPECT_EQ (pixel (img, 2, 10).getARGB(), 0xFF806040u) << engine; // the outline
