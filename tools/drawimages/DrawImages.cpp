@@ -1,10 +1,12 @@
 // Draws every embedded image at scale 1 and 2 from the same vector code, writes them as RGBA
 // PNGs and writes the source of the two image tables that compile them into the program.
 //   ke_drawimages <png folder> <table .cpp>
+//   ke_drawimages --sheet <scale> <out.png>    contact sheet of all images at that scale
 #include "Painters.h"
 #include "resources/fonts/LcdFont.h"
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace
 {
@@ -89,11 +91,65 @@ bool quotable (const juce::File& f)
 }
 }
 
+// Every image on one sheet, named, knob strips shown by five of their frames.
+juce::Image contactSheet (int scale)
+{
+    const int columns = 5, cellW = 460, labelH = 16;
+    std::vector<juce::Rectangle<int>> cells;
+    int x = 0, y = 0, rowH = 0;
+    for (const auto& spec : images)
+    {
+        const bool knob = spec.height == 10707;
+        const int w = juce::jmax (knob ? 5 * 83 : spec.width, 150), h = (knob ? 83 : spec.height) + labelH;
+        if (x > 0 && (x + w > columns * cellW))
+        {
+            x = 0;
+            y += rowH + 10;
+            rowH = 0;
+        }
+        cells.push_back ({ x, y, w, h });
+        x += w + 10;
+        rowH = juce::jmax (rowH, h);
+    }
+    const int width = columns * cellW, height = y + rowH;
+    juce::Image sheet (juce::Image::ARGB, width * scale, height * scale, true, juce::SoftwareImageType());
+    juce::Graphics g (sheet);
+    g.addTransform (juce::AffineTransform::scale ((float) scale));
+    g.fillAll (juce::Colour (0xFF505050u));
+    for (size_t i = 0; i < std::size (images); ++i)
+    {
+        const auto& spec = images[i];
+        const auto cell = cells[i];
+        art::captionLeft (g, juce::String (spec.name).upToLastOccurrenceOf (".", false, false), (float) cell.getX(),
+                          (float) cell.getY() + 2.0f, 9.0f, art::text);
+        const juce::Image image = draw (spec, scale);
+        const int top = cell.getY() + labelH;
+        if (spec.height == 10707)
+        {
+            const int frames[] = { 0, 32, 64, 100, 128 };
+            for (int k = 0; k < 5; ++k)
+                g.drawImage (image, cell.getX() + 83 * k, top, 83, 83, 0, frames[k] * 83 * scale, 83 * scale, 83 * scale);
+        }
+        else
+            g.drawImage (image, cell.getX(), top, spec.width, spec.height, 0, 0, spec.width * scale, spec.height * scale);
+    }
+    return sheet;
+}
+
 int main (int argc, char** argv)
 {
+    if (argc == 4 && juce::String (argv[1]) == "--sheet")
+    {
+        art::setTypeface (juce::Typeface::createSystemTypefaceFor (lcdFontData, (size_t) lcdFontSize));
+        const bool ok = writePng (contactSheet (juce::jlimit (1, 2, juce::String (argv[2]).getIntValue())),
+                                  juce::File::getCurrentWorkingDirectory().getChildFile (argv[3]));
+        art::setTypeface (nullptr);
+        juce::DeletedAtShutdown::deleteAll();
+        return ok ? 0 : 1;
+    }
     if (argc != 3)
     {
-        std::fprintf (stderr, "usage: %s <png folder> <table .cpp>\n", argv[0]);
+        std::fprintf (stderr, "usage: %s <png folder> <table .cpp> | --sheet <scale> <out.png>\n", argv[0]);
         return 2;
     }
     for (size_t i = 1; i < std::size (images); ++i)
