@@ -125,6 +125,8 @@ int SimulatedInstrument::probesAnswered() const
 
 void SimulatedInstrument::clearReceived()
 {
+    // What was sent before this call is still on its way through the queue; forget that too.
+    waitUntilIdle();
     std::lock_guard<std::mutex> g (lock);
     got.clear();
 }

@@ -43,7 +43,7 @@ public:
     std::vector<MidiBytes> receivedCcs() const;          // 3-byte messages 0xBn
     std::vector<MidiBytes> receivedGlobalDumps() const;  // command 0x12
     int probesAnswered() const;
-    void clearReceived();
+    void clearReceived();  // after what is on its way has arrived
 
     static MidiBytes probeAnswer (int device);
     static MidiBytes defaultGlobalDump();
