@@ -181,3 +181,20 @@ TEST_F (LookTest, PopupItemsAreFilledLcdText)
     EXPECT_EQ (look.findColour (juce::PopupMenu::backgroundColourId).getARGB(), 0x00000000u);
     EXPECT_EQ (look.findColour (juce::ScrollBar::thumbColourId).getARGB(), 0x40FFFFFFu);
 }
+
+TEST_F (LookTest, ToggleButtonsAreASphereInTheirStateColour)
+{
+    juce::ToggleButton button;
+    button.setBounds (0, 0, 20, 20);
+    auto centre = [&]
+    {
+        const auto img = render (20, 20, 1, [&] (juce::Graphics& g) { look.drawToggleButton (g, button, false, false); });
+        return juce::Image::BitmapData (img, juce::Image::BitmapData::readOnly).getPixelColour (8, 12);
+    };
+    const auto off = centre();
+    EXPECT_NEAR (off.getRed(), off.getBlue(), 8);  // grey
+    button.setToggleState (true, juce::dontSendNotification);
+    const auto on = centre();
+    EXPECT_GT (on.getRed(), on.getBlue() + 80);    // amber
+    EXPECT_GT (on.getGreen(), on.getBlue() + 40);
+}
