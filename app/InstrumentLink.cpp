@@ -333,15 +333,20 @@ void MainContentComponent::timerCallback()
                 std::memcpy (message, entry.bytes, static_cast<size_t> (entry.length));
                 std::memset (message + entry.length, 0xF7, sizeof (message) - static_cast<size_t> (entry.length));
 
-                int slot = message[5];
-                if (slot >= userSounds.size())
+                const int slot = message[5];
+                if (slot < userSounds.size())
                 {
+                    parseSoundDump (&userSounds[slot], message);
+                }
+                else
+                {
+                    // A new slot is only made for a dump that parses: junk must not leave an
+                    // empty sound at the end of the user list.
                     SoundRecord fresh;
                     initSoundRecord (&fresh);
-                    userSounds.append (fresh);
-                    slot = userSounds.size() - 1;
+                    if (parseSoundDump (&fresh, message) >= 0)
+                        userSounds.append (fresh);
                 }
-                parseSoundDump (&userSounds[slot], message);
                 listChanged = true;
             }
             sysexReadIndex.store ((r + 1) & queueMask, std::memory_order_release);

@@ -240,6 +240,28 @@ TEST_F (Link, ReceivedDumpsReplaceTheirProgramOrAppend)
     EXPECT_EQ (user().size(), size + 2);
 }
 
+TEST_F (Link, RefusedDumpsChangeNoRecordAndAppendNone)
+{
+    startConnected();
+    const int size = user().size();
+    const SoundRecord fiveBefore = user()[5];
+
+    auto badSum = namedDump ("Broken", 5, 9);
+    badSum[700] ^= 0x01;
+    auto badEditBuffer = namedDump ("Broken", 127, 9);
+    badEditBuffer[700] ^= 0x01;
+    auto cutShort = namedDump ("Short", 40, 9);
+    cutShort.resize (600);
+    cutShort.push_back (0xF7);
+
+    for (const auto& m : { badSum, badEditBuffer, cutShort })
+        fromInstrument (m);
+    tick();
+
+    EXPECT_EQ (user().size(), size);
+    EXPECT_EQ (std::memcmp (&user()[5], &fiveBefore, sizeof (SoundRecord)), 0);
+}
+
 TEST_F (Link, RingHoldsSixtyThreeDumpsInArrivalOrder)
 {
     startConnected();
