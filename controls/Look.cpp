@@ -3,8 +3,9 @@
 #include "resources/fonts/LcdFont.h"
 
 // The display face, narrowed to 90 % so that the longest menu items ("ELECTRIC GRAND" at 14) fit
-// their 150 pixels, and with a space of half a cell: its own is a sliver made to sit between
-// digits, which runs words together ("GRANDPIANO").
+// their 150 pixels. Its space, point and colon take no room (they sit between digits, as on a
+// clock), which runs words together ("GRANDPIANO") and hides points ("1.0.3" shows as "10.3"):
+// here they take half a cell.
 static juce::Typeface::Ptr makeLcdTypeface()
 {
     const auto face = juce::Typeface::createSystemTypefaceFor (lcdFontData, (size_t) lcdFontSize);
@@ -13,7 +14,8 @@ static juce::Typeface::Ptr makeLcdTypeface()
     constexpr float narrow = 0.9f;
     auto* lcd = new juce::CustomTypeface();
     lcd->setCharacteristics ("LCD", face->getAscent(), false, false, ' ');
-    lcd->addGlyph (' ', juce::Path(), face->getStringWidth ("0") * narrow * 0.5f);
+    const float halfCell = face->getStringWidth ("0") * narrow * 0.5f;
+    lcd->addGlyph (' ', juce::Path(), halfCell);
     for (juce::juce_wchar c = '!'; c < 0x100; ++c)
     {
         juce::Array<int> glyphs;
@@ -24,7 +26,13 @@ static juce::Typeface::Ptr makeLcdTypeface()
         juce::Path outline;
         face->getOutlineForGlyph (glyphs.getFirst(), outline);
         outline.applyTransform (juce::AffineTransform::scale (narrow, 1.0f));
-        lcd->addGlyph (c, outline, offsets[1] * narrow);
+        float width = offsets[1] * narrow;
+        if (width < halfCell && ! outline.isEmpty())
+        {
+            width = halfCell;
+            outline.applyTransform (juce::AffineTransform::translation (halfCell * 0.5f - outline.getBounds().getCentreX(), 0.0f));
+        }
+        lcd->addGlyph (c, outline, width);
     }
     return juce::Typeface::Ptr (lcd);
 }

@@ -28,7 +28,8 @@ TEST_F (LookTest, DisplayFaceKeepsWordsApartAndMenuItemsWhole)
 {
     const juce::Font font = juce::Font (look.lcdTypeface).withHeight (14.0f);
     const float cell = font.getStringWidthFloat ("0");
-    EXPECT_GT (font.getStringWidthFloat ("A B"), font.getStringWidthFloat ("AB") + 0.4f * cell);
+    for (const char* gap : { " ", ".", ":" })
+        EXPECT_GT (font.getStringWidthFloat (juce::String ("1") + gap + "0"), font.getStringWidthFloat ("10") + 0.4f * cell) << gap;
     // The longest texts of the sample, pickup and global menus, in the item's 150-pixel text box.
     for (const char* item : { "Electric Grand", "Fast Orchestra", "Synthetic Pad", "Capacitive 3", "CH 16", "medium" })
         EXPECT_LT (font.getStringWidthFloat (juce::String (item).toUpperCase()), 150.0f) << item;
