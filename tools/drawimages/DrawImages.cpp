@@ -10,7 +10,7 @@
 
 namespace
 {
-struct ImageSpec
+struct ImagePlan
 {
     const char* name;
     int width, height;  // at scale 1
@@ -18,7 +18,7 @@ struct ImageSpec
 };
 
 // In byte order of the names, as the lookup tables list them.
-const ImageSpec images[] = {
+const ImagePlan images[] = {
     { "Arrow-Down.png", 17, 8, paintArrowDown },
     { "Arrow-Up.png", 17, 8, paintArrowUp },
     { "Background_Content.png", 876, 616, paintContentBackground },
@@ -73,14 +73,14 @@ bool writePng (const juce::Image& image, const juce::File& file)
     return png.writeImageToStream (image, out);
 }
 
-juce::Image draw (const ImageSpec& spec, int scale)
+juce::Image draw (const ImagePlan& plan, int scale)
 {
     // Always ARGB, so that the PNG is RGBA even where the image is opaque.
-    juce::Image image (juce::Image::ARGB, spec.width * scale, spec.height * scale, true,
+    juce::Image image (juce::Image::ARGB, plan.width * scale, plan.height * scale, true,
                        juce::SoftwareImageType());
     juce::Graphics g (image);
     g.addTransform (juce::AffineTransform::scale ((float) scale));
-    spec.paint (g);
+    plan.paint (g);
     return image;
 }
 
@@ -97,10 +97,10 @@ juce::Image contactSheet (int scale)
     const int columns = 5, cellW = 460, labelH = 16;
     std::vector<juce::Rectangle<int>> cells;
     int x = 0, y = 0, rowH = 0;
-    for (const auto& spec : images)
+    for (const auto& plan : images)
     {
-        const bool knob = spec.height == 10707;
-        const int w = juce::jmax (knob ? 5 * 83 : spec.width, 150), h = (knob ? 83 : spec.height) + labelH;
+        const bool knob = plan.height == 10707;
+        const int w = juce::jmax (knob ? 5 * 83 : plan.width, 150), h = (knob ? 83 : plan.height) + labelH;
         if (x > 0 && (x + w > columns * cellW))
         {
             x = 0;
@@ -118,20 +118,20 @@ juce::Image contactSheet (int scale)
     g.fillAll (juce::Colour (0xFF505050u));
     for (size_t i = 0; i < std::size (images); ++i)
     {
-        const auto& spec = images[i];
+        const auto& plan = images[i];
         const auto cell = cells[i];
-        art::captionLeft (g, juce::String (spec.name).upToLastOccurrenceOf (".", false, false), (float) cell.getX(),
+        art::captionLeft (g, juce::String (plan.name).upToLastOccurrenceOf (".", false, false), (float) cell.getX(),
                           (float) cell.getY() + 2.0f, 9.0f, art::text);
-        const juce::Image image = draw (spec, scale);
+        const juce::Image image = draw (plan, scale);
         const int top = cell.getY() + labelH;
-        if (spec.height == 10707)
+        if (plan.height == 10707)
         {
             const int frames[] = { 0, 32, 64, 100, 128 };
             for (int k = 0; k < 5; ++k)
                 g.drawImage (image, cell.getX() + 83 * k, top, 83, 83, 0, frames[k] * 83 * scale, 83 * scale, 83 * scale);
         }
         else
-            g.drawImage (image, cell.getX(), top, spec.width, spec.height, 0, 0, spec.width * scale, spec.height * scale);
+            g.drawImage (image, cell.getX(), top, plan.width, plan.height, 0, 0, plan.width * scale, plan.height * scale);
     }
     return sheet;
 }
@@ -172,10 +172,10 @@ int main (int argc, char** argv)
         const juce::File folder = root.getChildFile (variants[v]);
         if (! folder.createDirectory())
             return 1;
-        for (const auto& spec : images)
+        for (const auto& plan : images)
         {
-            const juce::File file = folder.getChildFile (spec.name);
-            if (! writePng (draw (spec, v + 1), file))
+            const juce::File file = folder.getChildFile (plan.name);
+            if (! writePng (draw (plan, v + 1), file))
             {
                 std::fprintf (stderr, "cannot write %s\n", file.getFullPathName().toRawUTF8());
                 return 1;
@@ -187,7 +187,7 @@ int main (int argc, char** argv)
                    << "\\n" << symbol << ":\\n.incbin \\\"" << file.getFullPathName()
                    << "\\\"\\n.popsection\\n\");\n"
                    << "extern \"C\" const unsigned char " << symbol << "[];\n";
-            tables[v] << "    { \"" << spec.name << "\", \"" << variants[v] << "\", " << symbol << ", "
+            tables[v] << "    { \"" << plan.name << "\", \"" << variants[v] << "\", " << symbol << ", "
                       << juce::String (file.getSize()) << " },\n";
         }
     }
