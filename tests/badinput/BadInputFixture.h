@@ -36,13 +36,6 @@ inline MidiBytes namedDump (const char* name, int program)
 
 inline juce::String nameOf (const SoundRecord& r) { return juce::String (r.nameText()).trimEnd(); }
 
-inline bool isEmptyRecord (const SoundRecord& r)
-{
-    SoundRecord fresh;
-    initSoundRecord (&fresh);
-    return std::memcmp (&fresh, &r, sizeof (r)) == 0;
-}
-
 // Everything a bad message could damage.
 struct Held
 {
