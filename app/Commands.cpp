@@ -136,6 +136,11 @@ void MainContentComponent::buttonClicked (juce::Button* button)
             toggleGlobalDialog();
             break;
         case 12: case 13: case 14:
+            // The radio group also reports the page button that it turns off, and does so while
+            // it is still walking this component's children: switching pages then would delete
+            // a child under it, and would send the sound and build a page for nothing.
+            if (button->getClickingTogglesState() && ! button->getToggleState())
+                break;
             showPage (id - 12);
             break;
         case 15: case 16: case 17:

@@ -171,3 +171,42 @@ TEST_F (CommandsTest, UnknownIdsPrintOneLineEachAndChangeNothing)
     EXPECT_TRUE (dialogs.asked.empty());
     EXPECT_TRUE (sentSinceLast().empty());
 }
+
+TEST_F (CommandsTest, PageButtonsSwitchOnceForTheButtonTurnedOn)
+{
+    auto editBufferSends = [this]
+    {
+        int n = 0;
+        for (const auto& m : sentSinceLast())
+            n += m.size() == 1330 && m[5] == 127 ? 1 : 0;
+        return n;
+    };
+    auto click = [this] (int i)
+    {
+        main->mainButtons[i]->triggerClick();
+        pumpMessageLoop (30);
+    };
+    selectOnly (main->userSounds, { 0 });
+    main->soundPanel->userList.refresh();
+    editBufferSends();
+
+    click (2);  // Sound
+    EXPECT_EQ (editBufferSends(), 1);
+    EXPECT_TRUE (main->editPanel != nullptr || main->fmPanel != nullptr || main->samplePanel != nullptr);
+
+    click (3);  // Effects: "Sound" going off switches nothing
+    EXPECT_EQ (editBufferSends(), 0);
+    EXPECT_NE (main->fxPanel, nullptr);
+
+    click (2);
+    EXPECT_EQ (editBufferSends(), 1);
+    click (1);  // Content
+    EXPECT_LE (editBufferSends(), 1);
+    EXPECT_EQ (main->soundPanel->getParentComponent(), main.get());
+    EXPECT_EQ (main->fxPanel, nullptr);
+    EXPECT_EQ (shownEnginePage, -1);
+
+    click (2);
+    click (2);  // the button that is already on: a new page, the sound sent again
+    EXPECT_EQ (editBufferSends(), 2);
+}
