@@ -15,6 +15,7 @@
 #include "controls/zpot.h"
 #include "controls/FmSlider.h"
 #include "editor/About.h"
+#include "editor/Algorithm.h"
 #include "editor/EditPanel.h"
 #include "editor/FmPanel.h"
 #include "editor/FxPanel.h"
@@ -319,6 +320,48 @@ TEST_F (Session, FromFirstProbeToSavedAndReloadedSounds)
                                 (SoundRecord::numWords - SoundRecord::packedName) * 4), 0) << "record " << i;
     }
     shot ("scale1-09-content-reloaded");
+}
+
+// The three page buttons clicked in every order: the page of the button that went on is shown,
+// and only "Sound" sends the sound: the button that the radio group turns off does nothing.
+TEST_F (Session, PageButtonsInEveryOrder)
+{
+    ASSERT_TRUE (until ([&] { return main->chosenOutput.load() == 1; }));
+    const int sampleSound = firstOfEngine (main->userSounds, 1);
+    ASSERT_GE (sampleSound, 0);
+    clickRow (content().userList, sampleSound);
+    ASSERT_TRUE (until ([&] { return main->userSounds.findCurrent() == sampleSound; }));
+    settle();
+
+    enum { contentPage = 1, soundPage = 2, effectsPage = 3 };
+    auto shown = [&] (int page)
+    {
+        switch (page)
+        {
+            case contentPage: return content().isShowing() && main->samplePanel == nullptr && main->fxPanel == nullptr;
+            case soundPage:   return main->samplePanel != nullptr && main->samplePanel->isShowing() && ! content().isShowing();
+            default:          return main->fxPanel != nullptr && main->fxPanel->isShowing() && ! content().isShowing();
+        }
+    };
+    for (int to : { soundPage, contentPage, effectsPage, soundPage, effectsPage, contentPage, soundPage, soundPage, contentPage })
+    {
+        SCOPED_TRACE (testing::Message() << "to " << main->mainButtons[to]->getName());
+        kestrane->clearReceived();
+        clickOn (*main->mainButtons[to]);
+        ASSERT_TRUE (until ([&] { return shown (to); })) << "the page did not come";
+        settle();
+        EXPECT_TRUE (main->mainButtons[to]->getToggleState());
+        EXPECT_EQ (main->algorithm->isVisible(), to == soundPage);
+        // Coming back to the content page refreshes its lists, and a refresh may send the current
+        // sound once more; nothing else is sent for a page.
+        const auto sent = kestrane->receivedSoundDumps().size();
+        if (to == soundPage)
+            EXPECT_EQ (sent, 1u);
+        else if (to == contentPage)
+            EXPECT_LE (sent, 1u);
+        else
+            EXPECT_EQ (sent, 0u);
+    }
 }
 
 // Every page at double resolution, drawn at twice the size: the same session's pages, for the
