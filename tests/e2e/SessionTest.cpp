@@ -138,6 +138,23 @@ protected:
 
     void shot (const char* name) { settle(); screenshotOfScreen (name); }
 
+    // The instrument turns a parameter itself: the control on the page follows, the record holds
+    // the value, and nothing is sent back.
+    void instrumentTurns (std::function<juce::Slider*()> control, int cc, int record)
+    {
+        SCOPED_TRACE (testing::Message() << "CC " << cc << " from the instrument");
+        ASSERT_NE (control(), nullptr);
+        kestrane->clearReceived();
+        const int theirs = control()->getValue() > 64 ? 20 : 100;
+        kestrane->sendCc (5, cc, theirs);
+        ASSERT_TRUE (until ([&] { return control() != nullptr && static_cast<int> (control()->getValue()) == theirs; }))
+            << "the page did not show the instrument's value";
+        settle();
+        EXPECT_TRUE (kestrane->receivedCcs().empty()) << "the instrument's own change was sent back";
+        const juce::ScopedLock sl (userSoundsLock);
+        EXPECT_EQ (getCc (&main->userSounds[record], cc, false), theirs);
+    }
+
     ScopedFakeMidiPorts fake;
     FakeMidiPorts& ports = fake.ports;
     AnsweringDialogs dialogs;
@@ -206,6 +223,9 @@ TEST_F (Session, FromFirstProbeToSavedAndReloadedSounds)
         EXPECT_EQ (getCc (&main->userSounds[modelSound], EditPanel::firstKnobCc, false), cc[2]) << "the record missed the turn";
     }
 
+    instrumentTurns ([&] { return main->editPanel != nullptr ? main->editPanel->knobs[0] : nullptr; },
+                     EditPanel::firstKnobCc, modelSound);
+
     // An FM sound on the FM page: a bar reaches the instrument and the record.
     const int fmSound = firstOfEngine (main->userSounds, 2);
     ASSERT_GE (fmSound, 0);
@@ -228,6 +248,8 @@ TEST_F (Session, FromFirstProbeToSavedAndReloadedSounds)
         const juce::ScopedLock sl (userSoundsLock);
         EXPECT_EQ (getCc (&main->userSounds[fmSound], fmCcNumbers[3], false), cc[2]);
     }
+
+    instrumentTurns ([&] { return main->fmPanel != nullptr ? main->fmPanel->bars[3] : nullptr; }, fmCcNumbers[3], fmSound);
 
     // A Program Change from the instrument to a Model sound: selected, and the Model page shown.
     kestrane->clearReceived();
