@@ -26,6 +26,12 @@ void xdotool (const juce::String& args)
 }
 } // namespace
 
+void xdotoolCommand (const juce::String& args)
+{
+    xdotool (args);
+    pumpMessageLoop (60);
+}
+
 juce::File shotsFolder()
 {
     auto f = juce::File (KE_E2E_SHOTS_DIR);
@@ -50,7 +56,7 @@ bool waitForWindow (juce::Component& window)
 
 void clickAt (juce::Point<int> p)
 {
-    xdotool ("mousemove --sync " + juce::String (p.x) + " " + juce::String (p.y) + " sleep 0.05 click 1");
+    xdotool ("mousemove " + juce::String (p.x) + " " + juce::String (p.y) + " sleep 0.05 click 1");
     pumpMessageLoop (60);
 }
 
@@ -62,7 +68,7 @@ void clickOn (juce::Component& c)
 void dragOn (juce::Component& c, int dx, int dy)
 {
     const auto p = c.getScreenBounds().getCentre();
-    juce::String steps = "mousemove --sync " + juce::String (p.x) + " " + juce::String (p.y) + " sleep 0.05 mousedown 1";
+    juce::String steps = "mousemove " + juce::String (p.x) + " " + juce::String (p.y) + " sleep 0.05 mousedown 1";
     for (int i = 1; i <= 5; ++i)
         steps << " sleep 0.03 mousemove " << (p.x + dx * i / 5) << " " << (p.y + dy * i / 5);
     xdotool (steps + " sleep 0.05 mouseup 1");

@@ -15,6 +15,9 @@ void clickOn (juce::Component& c);
 // Presses in the middle of a component, moves by (dx, dy) in a few steps, and lets go.
 void dragOn (juce::Component& c, int dx, int dy);
 
+// Any xdotool command line (keys, typing), then the message loop for a moment.
+void xdotoolCommand (const juce::String& args);
+
 // The X screen as it is now, as <shots>/<name>.png.
 void screenshotOfScreen (const char* name);
 // The component drawn at `scale` times its size, written as <shots>/<name>.png.

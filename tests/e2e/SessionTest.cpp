@@ -386,6 +386,39 @@ TEST_F (Session, PageButtonsInEveryOrder)
     }
 }
 
+// A double click on a row opens its name for typing; Return keeps what was typed, and the window
+// takes clicks again afterwards.
+TEST_F (Session, RenameWithTheKeyboard)
+{
+    ASSERT_TRUE (until ([&] { return main->chosenOutput.load() == 1; }));
+    const int row = 8;
+    clickRow (content().userList, row);
+    ASSERT_TRUE (until ([&] { return main->userSounds.findCurrent() == row; }));
+    settle();
+    const uint32_t fingerprintBefore[2] = { main->userSounds[row].w[0], main->userSounds[row].w[1] };
+
+    const auto area = content().userList.getRowPosition (row, true);
+    const auto at = content().userList.localPointToGlobal (area.getCentre().translated (-area.getWidth() / 4, 0));
+    xdotoolCommand ("mousemove " + juce::String (at.x) + " " + juce::String (at.y) + " click --repeat 2 --delay 80 1");
+    ASSERT_TRUE (until ([&] { return content().userList.editorLabel != nullptr && content().userList.editorLabel->getCurrentTextEditor() != nullptr; }))
+        << "no rename field opened";
+    settle();
+    xdotoolCommand ("key --delay 20 ctrl+a BackSpace");
+    xdotoolCommand ("type --delay 20 'Stage Tines 73'");
+    xdotoolCommand ("key Return");
+    ASSERT_TRUE (until ([&] { return nameOf (main->userSounds[row]) == "Stage Tines 73"; })) << nameOf (main->userSounds[row]);
+    settle();
+    EXPECT_TRUE (content().userList.rowText (row).contains ("Stage Tines 73")) << content().userList.rowText (row);
+    EXPECT_FALSE (main->userSounds[row].w[0] == fingerprintBefore[0] && main->userSounds[row].w[1] == fingerprintBefore[1])
+        << "the renamed sound kept its old fingerprint";
+    shot ("scale1-10-content-renamed");
+
+    // Nothing holds the keyboard or the mouse any more.
+    clickRow (content().userList, 3);
+    EXPECT_TRUE (until ([&] { return main->userSounds.findCurrent() == 3; })) << "the window no longer takes clicks";
+    EXPECT_EQ (nameOf (main->userSounds[row]), "Stage Tines 73");
+}
+
 // Every page at double resolution, drawn at twice the size: the same session's pages, for the
 // images of the second table.
 TEST (PagesAtDoubleScale, EveryPageIsDrawn)
