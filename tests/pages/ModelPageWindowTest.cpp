@@ -1,6 +1,5 @@
 // The Model page in a real window: a drag on a knob, delivered through the window's peer as the
 // windowing system delivers it, reaches the simulated instrument as that knob's CC.
-#include <dlfcn.h>
 #include "controls/zpot.h"
 #include "editor/EditPanel.h"
 #include "sound/CcConversion.h"
@@ -8,19 +7,6 @@
 
 namespace
 {
-    // A JUCE application gets JUCE's X error handler, which ignores the errors a display without
-    // a window manager causes (such as asking for WM_STATE, an atom nobody made); a test main does
-    // not, and Xlib's default handler exits. Install the same forgiving handler.
-    int ignoreXError (void*, void*) { return 0; }
-
-    void tolerateXErrors()
-    {
-        using Handler = int (*) (void*, void*);
-        if (void* x11 = dlopen ("libX11.so.6", RTLD_LAZY))
-            if (auto setHandler = reinterpret_cast<Handler (*) (Handler)> (dlsym (x11, "XSetErrorHandler")))
-                setHandler (ignoreXError);
-    }
-
     void mouse (juce::ComponentPeer& peer, juce::Point<float> at, bool down)
     {
         peer.handleMouseEvent (juce::MouseInputSource::InputSourceType::mouse, at,
@@ -37,7 +23,6 @@ using ModelPageWindow = PageTest;
 
 TEST_F (ModelPageWindow, KnobDragReachesTheInstrument)
 {
-    tolerateXErrors();
     juce::DocumentWindow window ("K-Editor", juce::Colours::lightgrey, juce::DocumentWindow::allButtons);
     window.setContentNonOwned (main.get(), true);
     window.setTopLeftPosition (0, 0);
