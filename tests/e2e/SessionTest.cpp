@@ -419,6 +419,65 @@ TEST_F (Session, RenameWithTheKeyboard)
     EXPECT_EQ (nameOf (main->userSounds[row]), "Stage Tines 73");
 }
 
+// The controls that are not knobs or bars: the content page's layer mix, an effect's switch (one
+// mask for all seven) and the engine selector.
+TEST_F (Session, LayerMixEffectSwitchAndEngineReachTheInstrument)
+{
+    ASSERT_TRUE (until ([&] { return main->chosenOutput.load() == 1; }));
+    const int channel = kestrane->globalDump[7];
+    const int layered = 10;  // a Sample sound with a second layer
+    clickRow (content().userList, layered);
+    ASSERT_TRUE (until ([&] { return main->userSounds.findCurrent() == layered; }));
+    settle();
+    auto lastCcs = [&] (size_t n)
+    {
+        const auto all = kestrane->receivedCcs();
+        return all.size() < n ? all : std::vector<MidiBytes> (all.end() - static_cast<long> (n), all.end());
+    };
+
+    kestrane->clearReceived();
+    dragOn (content().layerSlider, 70, 0);
+    ASSERT_TRUE (until ([&] { return ! kestrane->receivedCcs().empty(); })) << "the layer mix sent nothing";
+    settle();
+    {
+        const auto cc = lastCcs (1).at (0);
+        EXPECT_EQ (cc, (MidiBytes { static_cast<uint8_t> (0xB0 | channel), 73, static_cast<uint8_t> (content().layerSlider.getValue()) }));
+        const juce::ScopedLock sl (userSoundsLock);
+        EXPECT_EQ (getCc (&main->userSounds[layered], 73, false), cc[2]);
+    }
+
+    clickOn (*main->mainButtons[3]);
+    ASSERT_TRUE (until ([&] { return main->fxPanel != nullptr && main->fxPanel->isShowing(); }));
+    settle();
+    int maskSwitch = -1;
+    for (int i = 0; i < FxPanel::numButtons && maskSwitch < 0; ++i)
+        if (fxButtonCcBits[i][0] == FxPanel::maskCc)
+            maskSwitch = i;
+    ASSERT_GE (maskSwitch, 0);
+    kestrane->clearReceived();
+    clickOn (*main->fxPanel->buttons[maskSwitch]);
+    ASSERT_TRUE (until ([&] { return kestrane->receivedCcs().size() >= 2; })) << "the switch sent nothing";
+    settle();
+    {
+        const auto ccs = lastCcs (2);
+        const juce::ScopedLock sl (userSoundsLock);
+        const auto mask = static_cast<uint8_t> ((main->userSounds[layered][SoundRecord::effectMask] >> 2) & 0x7F);
+        EXPECT_EQ (ccs[0], (MidiBytes { static_cast<uint8_t> (0xB0 | channel), FxPanel::maskResetCc, 0 }));
+        EXPECT_EQ (ccs[1], (MidiBytes { static_cast<uint8_t> (0xB0 | channel), FxPanel::maskCc, mask }));
+    }
+
+    clickOn (*main->mainButtons[2]);
+    ASSERT_TRUE (until ([&] { return main->samplePanel != nullptr && main->samplePanel->isShowing(); }));
+    settle();
+    kestrane->clearReceived();
+    clickOn (*main->algorithm->buttons[Algorithm::fmButton]);
+    ASSERT_TRUE (until ([&] { return main->fmPanel != nullptr && main->fmPanel->isShowing(); })) << "no FM page";
+    settle();
+    EXPECT_EQ (lastCcs (1), (std::vector<MidiBytes> { { static_cast<uint8_t> (0xB0 | channel), 22, 2 } }));
+    EXPECT_TRUE (kestrane->receivedSoundDumps().empty()) << "choosing the engine sent the sound again";
+    EXPECT_EQ (main->userSounds[layered][SoundRecord::engineType], 2u);
+}
+
 // Every page at double resolution, drawn at twice the size: the same session's pages, for the
 // images of the second table.
 TEST (PagesAtDoubleScale, EveryPageIsDrawn)
