@@ -1,7 +1,9 @@
 // Arbitrary MIDI from the instrument's side into the real main component's input callback, and the
 // timer after it. The input is a run of chunks: two bytes of length (low 12 bits), then that many
-// bytes as one message; a length of 0 runs a tick. Its first byte chooses the page on show, so
-// that received sounds and CCs reach every page's loader.
+// bytes as one message; a length of 0 runs a tick. Its first byte chooses the page on show (low
+// bits), so that received sounds and CCs reach every page's loader; whether the window is drawn at
+// the end (0x40), so that whatever the sounds hold reaches the list rows and the pages' drawing
+// too; and whether no output has answered (0x80).
 //
 // Besides the sanitizers, the run stops on what no input may do: leave dumps in the ring after
 // the drain, lose one of the 28 program slots, touch the library, or send anything but a whole
@@ -13,6 +15,10 @@
 #include "app/InstrumentLink.h"
 #include "app/MainContentComponent.h"
 #include "app/Pause.h"
+#include "editor/EditPanel.h"
+#include "editor/FmPanel.h"
+#include "editor/FxPanel.h"
+#include "editor/SamplePanel.h"
 #include "library/SoundPanel.h"
 #include "tests/support/FakeMidiPorts.h"
 #include "tests/support/TestSupport.h"
@@ -47,7 +53,7 @@ struct Harness
         }
         main->chosenOutput = (page & 0x80) != 0 ? -1 : 0;
         main->showContentPage();
-        switch ((page & 0x7F) % 5)
+        switch ((page & 0x3F) % 5)
         {
             case 1: showPage (1); break;
             case 2: main->showFmPage(); shownEnginePage = 2; break;
@@ -63,6 +69,29 @@ struct Harness
     {
         for (int i = 0; i < 8 && juce::dispatchNextMessageOnSystemQueue (true); ++i) {}
     }
+
+    // What shows the sounds' contents: every row of the user list, the layer mix and the controls
+    // of the page on show (backgrounds left out: they hold nothing of the sounds and would cost
+    // most of each run).
+    void draw()
+    {
+        auto& list = main->soundPanel->userList;
+        {
+            juce::Graphics rowGraphics (rowImage);  // a row draws over all that it is given, as in its list
+            for (int row = 0; row < list.getNumRows(); ++row)
+                list.paintListBoxItem (row, rowGraphics, rowImage.getWidth(), rowImage.getHeight(), row % 3 == 0);
+        }
+        juce::Graphics g (canvas);
+        main->soundPanel->layerSlider.paintEntireComponent (g, true);
+        for (juce::Component* page : { static_cast<juce::Component*> (main->editPanel), static_cast<juce::Component*> (main->fmPanel),
+                                       static_cast<juce::Component*> (main->fxPanel), static_cast<juce::Component*> (main->samplePanel) })
+            if (page != nullptr)
+                for (auto* control : page->getChildren())
+                    control->paintEntireComponent (g, true);
+    }
+
+    juce::Image canvas { juce::Image::ARGB, 400, 200, true };
+    juce::Image rowImage { juce::Image::ARGB, 220, 16, true };
 
     void check()
     {
@@ -136,5 +165,7 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
     h.pump();
     main.timerCallback();
     h.check();
+    if ((data[0] & 0x40) != 0)
+        h.draw();
     return 0;
 }

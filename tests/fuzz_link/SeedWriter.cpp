@@ -53,12 +53,12 @@ int main (int argc, char** argv)
     std::vector<Session> seeds;
     seeds.push_back (Session (0).msg ({ 0xF0, 0x7D, 0x2B, 0x01, 0x7B, 0xF7 }).msg (globalDump (5)).tick());
     seeds.push_back (Session (0).msg (dump (12, 5)).tick().msg ({ 0xC0, 5 }).tick().msg ({ 0xB0, 7, 100 }).tick());
-    seeds.push_back (Session (1).msg (dump (5, 127)).msg ({ 0xC3, 28 }).tick().msg ({ 0xC0, 28 }).tick());
-    seeds.push_back (Session (2).msg ({ 0xC0, 0 }).tick().msg ({ 0xB2, 22, 1 }).msg ({ 0xB0, 73, 64 }).tick());
-    seeds.push_back (Session (3).msg ({ 0xB0, 70, 9 }).msg ({ 0xB0, 71, 127 }).tick().msg ({ 0xC0, 3 }).tick());
-    seeds.push_back (Session (4).msg ({ 0xB0, 30, 0 }).msg ({ 0xB0, 31, 127 }).tick().msg ({ 0xC0, 10 }).tick());
+    seeds.push_back (Session (0x41).msg (dump (5, 127)).msg ({ 0xC3, 28 }).tick().msg ({ 0xC0, 28 }).tick());
+    seeds.push_back (Session (0x42).msg ({ 0xC0, 0 }).tick().msg ({ 0xB2, 22, 1 }).msg ({ 0xB0, 73, 64 }).tick());
+    seeds.push_back (Session (0x43).msg ({ 0xB0, 70, 9 }).msg ({ 0xB0, 71, 127 }).tick().msg ({ 0xC0, 3 }).tick());
+    seeds.push_back (Session (0x44).msg ({ 0xB0, 30, 0 }).msg ({ 0xB0, 31, 127 }).tick().msg ({ 0xC0, 10 }).tick());
     {
-        Session flood (0);
+        Session flood (0x40);
         for (int i = 0; i < 64; ++i)
             flood.msg (dump (i % 28, i % 2 ? 127 : i % 28));
         seeds.push_back (flood.tick());
