@@ -119,18 +119,23 @@ void SoundPanel::setSound (SoundRecord* record)
     sound = record;
     if (record == nullptr)
         return;
+    // The MIDI thread writes incoming CCs into this record.
+    const juce::ScopedLock sl (userSoundsLock);
     showOnSlider (*record, layerMixOf (record));
 }
 
 void SoundPanel::refresh()
 {
-    SoundRecord* s = shownSound();
-    if (s == nullptr)
-        return;
-
     const int oldMix = static_cast<int> (layerSlider.getValue());
-    const int mix = layerMixOf (s);
-    showOnSlider (*s, mix);
+    int mix;
+    {
+        const juce::ScopedLock sl (userSoundsLock);
+        SoundRecord* s = shownSound();
+        if (s == nullptr)
+            return;
+        mix = layerMixOf (s);
+        showOnSlider (*s, mix);
+    }
 
     if (mix != oldMix)
     {
@@ -155,14 +160,21 @@ void SoundPanel::sliderValueChanged (juce::Slider*)
         return;
     }
 
-    SoundRecord* s = shownSound();
-    if (s == nullptr)
-        return;
-
-    const bool hadLayer = (*s)[SoundRecord::layerMix] != 0;
     const int value = static_cast<int> (layerSlider.getValue());
     if (value < 0 || value > 127)
         return;
+
+    // The MIDI thread writes incoming CCs into the record: read and write it under the lock, but
+    // send without it.
+    SoundRecord* s;
+    bool hadLayer;
+    {
+        const juce::ScopedLock sl (userSoundsLock);
+        s = shownSound();
+        if (s == nullptr)
+            return;
+        hadLayer = (*s)[SoundRecord::layerMix] != 0;
+    }
 
     const uint8_t cc[3] = { 0xB0, layerMixCc, static_cast<uint8_t> (value) };
     sendMidi (cc, 3);
