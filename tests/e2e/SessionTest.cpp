@@ -478,6 +478,44 @@ TEST_F (Session, LayerMixEffectSwitchAndEngineReachTheInstrument)
     EXPECT_EQ (main->userSounds[layered][SoundRecord::engineType], 2u);
 }
 
+// Keys on the lists: Delete never takes a slot from the user list, removes the selected run from
+// the library, and the cursor keys move the selection (on the user list, sending the new sound).
+TEST_F (Session, KeysOnBothLists)
+{
+    ASSERT_TRUE (until ([&] { return main->chosenOutput.load() == 1; }));
+    const auto userBefore = main->userSounds.records;
+
+    clickRow (content().userList, 5);
+    ASSERT_TRUE (until ([&] { return main->userSounds.findCurrent() == 5; }));
+    settle();
+    kestrane->clearReceived();
+    xdotoolCommand ("key --delay 50 Delete BackSpace");
+    settle();
+    ASSERT_EQ (main->userSounds.size(), 28) << "a key took a slot from the user list";
+    for (int i = 0; i < 28; ++i)
+        EXPECT_EQ (std::memcmp (main->userSounds[i].w + SoundRecord::packedName, userBefore[static_cast<size_t> (i)].w + SoundRecord::packedName,
+                                (SoundRecord::numWords - SoundRecord::packedName) * 4), 0) << "user record " << i;
+    EXPECT_TRUE (kestrane->receivedSoundDumps().empty());
+
+    xdotoolCommand ("key Down");
+    ASSERT_TRUE (until ([&] { return main->userSounds.findCurrent() == 6; })) << "Down did not move the selection";
+    ASSERT_TRUE (until ([&] { return ! kestrane->receivedSoundDumps().empty(); }));
+    settle();
+    EXPECT_EQ (kestrane->receivedSoundDumps().back(), encoded (main->userSounds[6], 127));
+
+    const juce::String third = nameOf (main->librarySounds[3]);
+    clickRow (content().libraryList, 2);
+    settle();
+    kestrane->clearReceived();
+    xdotoolCommand ("key Delete");
+    ASSERT_TRUE (until ([&] { return main->librarySounds.size() == 27; })) << "Delete left the library as it was";
+    settle();
+    EXPECT_EQ (nameOf (main->librarySounds[2]), third);
+    EXPECT_EQ (content().libraryList.getNumRows(), 27);
+    EXPECT_EQ (main->userSounds.size(), 28);
+    EXPECT_TRUE (kestrane->received().empty()) << "the library sent something";
+}
+
 // Every page at double resolution, drawn at twice the size: the same session's pages, for the
 // images of the second table.
 TEST (PagesAtDoubleScale, EveryPageIsDrawn)
