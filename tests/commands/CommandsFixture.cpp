@@ -1,5 +1,6 @@
 #include "tests/commands/CommandsFixture.h"
 
+#include <unistd.h>
 #include <algorithm>
 #include <cstring>
 #include "app/InstrumentLink.h"
@@ -26,8 +27,10 @@ void CommandsTest::SetUp()
 {
     resetLinkState();
     setFileDialogs (&dialogs);
+    // ctest runs each case in a process of its own, several at once: the pid keeps them apart.
     folder = juce::File::getSpecialLocation (juce::File::tempDirectory)
-                 .getNonexistentChildFile ("commands-test", "", false);
+                 .getChildFile ("ke-commands-" + juce::String (getpid()));
+    folder.deleteRecursively();
     ASSERT_TRUE (folder.createDirectory());
 
     outputId = fake.ports.addOutput();
