@@ -516,6 +516,32 @@ TEST_F (Session, KeysOnBothLists)
     EXPECT_TRUE (kestrane->received().empty()) << "the library sent something";
 }
 
+// The channel chosen in the Global dialog: the instrument gets it in the block, and from then on
+// every CC from a page goes out on it.
+TEST_F (Session, ChannelChosenInTheGlobalDialogCarriesTheCcs)
+{
+    ASSERT_TRUE (until ([&] { return main->chosenOutput.load() == 1; }));
+    clickOn (*main->mainButtons[0]);
+    ASSERT_TRUE (until ([&] { return main->globalDialog != nullptr && main->globalDialog->isShowing(); }));
+    pumpMessageLoop (2500);
+    kestrane->clearReceived();
+    main->globalDialog->channelBox.setSelectedItemIndex (4, juce::sendNotificationAsync);  // "CH 05"
+    ASSERT_TRUE (until ([&] { return ! kestrane->receivedGlobalDumps().empty(); }, 4000)) << "the block never went out";
+    EXPECT_EQ (kestrane->receivedGlobalDumps().back()[7], 4);
+    clickOn (*main->mainButtons[0]);
+    ASSERT_TRUE (until ([&] { return ! main->globalDialog->isShowing(); }));
+
+    clickOn (*main->mainButtons[2]);  // sound 0 is a Model sound
+    ASSERT_TRUE (until ([&] { return main->editPanel != nullptr && main->editPanel->isShowing(); }));
+    settle();
+    kestrane->clearReceived();
+    dragOn (*main->editPanel->knobs[2], -25, -60);
+    ASSERT_TRUE (until ([&] { return ! kestrane->receivedCcs().empty(); })) << "the knob sent nothing";
+    settle();
+    for (const auto& cc : kestrane->receivedCcs())
+        EXPECT_EQ (cc[0], 0xB4) << "a CC left on another channel";
+}
+
 // Every page at double resolution, drawn at twice the size: the same session's pages, for the
 // images of the second table.
 TEST (PagesAtDoubleScale, EveryPageIsDrawn)
