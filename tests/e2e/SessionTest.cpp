@@ -542,6 +542,36 @@ TEST_F (Session, ChannelChosenInTheGlobalDialogCarriesTheCcs)
         EXPECT_EQ (cc[0], 0xB4) << "a CC left on another channel";
 }
 
+// What the instrument sends while the soundset dump holds the window is taken afterwards.
+TEST_F (Session, InstrumentTalksDuringTheSoundsetDump)
+{
+    ASSERT_TRUE (until ([&] { return main->chosenOutput.load() == 1; }));
+    SoundRecord fresh;
+    initSoundRecord (&fresh);
+    auto d = factoryDump (0);
+    parseSoundDump (&fresh, d.data());
+    setSoundName (&fresh, "Sent Meanwhile");
+    const auto meanwhile = encoded (fresh, 2);
+    const int channel = kestrane->globalDump[7];
+
+    kestrane->clearReceived();
+    kestrane->run ([&]
+    {
+        juce::Thread::sleep (1500);  // the dump is under way by now
+        kestrane->sendBytes (meanwhile);
+        kestrane->sendCc (channel, 73, 99);
+    });
+    clickOn (*contentButton (5));
+    ASSERT_TRUE (until ([&] { return nameOf (main->userSounds[2]) == "Sent Meanwhile"; }, 15000)) << "the dump sent meanwhile was lost";
+    settle();
+    const auto dumps = kestrane->receivedSoundDumps();
+    ASSERT_GE (dumps.size(), 28u);
+    for (int p = 0; p < 28; ++p)
+        EXPECT_EQ (dumps[static_cast<size_t> (p)][5], p) << "the soundset dump was broken into";
+    const juce::ScopedLock sl (userSoundsLock);
+    EXPECT_EQ (getCc (&main->userSounds[0], 73, false), 99) << "the CC sent meanwhile was lost";
+}
+
 // Every page at double resolution, drawn at twice the size: the same session's pages, for the
 // images of the second table.
 TEST (PagesAtDoubleScale, EveryPageIsDrawn)
