@@ -240,6 +240,15 @@ TEST_F (Link, ReceivedDumpsReplaceTheirProgramOrAppend)
     EXPECT_EQ (user().size(), size + 2);
 }
 
+TEST_F (Link, DumpReaddressedByTheInstrumentLandsInItsNewSlot)
+{
+    startConnected();
+    kestrane->sendSoundDump (5, namedDump ("Moved", 12, 3));
+    ASSERT_TRUE (kestrane->waitUntilIdle());
+    tick();
+    EXPECT_EQ (nameOf (user()[5]), "Moved");
+}
+
 TEST_F (Link, RefusedDumpsChangeNoRecordAndAppendNone)
 {
     startConnected();

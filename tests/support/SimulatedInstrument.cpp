@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include "sound/FactorySoundSet.h"
+#include "sound/SoundDump.h"
 
 namespace
 {
@@ -65,6 +66,15 @@ void SimulatedInstrument::sendSoundDump (int program, const MidiBytes& dump)
     MidiBytes m = dump;
     if (m.size() > 5)
         m[5] = static_cast<uint8_t> (program);
+    // The checksum covers the program byte: a whole dump gets the one that goes with its new
+    // program, as the instrument would send it.
+    if (m.size() == soundDumpLength)
+    {
+        unsigned sum = 0;
+        for (int i = 1; i < soundDumpLength - 2; ++i)
+            sum += m[static_cast<size_t> (i)];
+        m[soundDumpLength - 2] = static_cast<uint8_t> (0u - sum) & 0x7F;
+    }
     sendBytes (m);
 }
 

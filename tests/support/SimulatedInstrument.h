@@ -30,7 +30,7 @@ public:
     // Sent from its own thread, in the order asked.
     void sendCc (int channel, int cc, int value);
     void sendProgramChange (int channel, int program);
-    void sendSoundDump (int program, const MidiBytes& dump);  // byte 5 set to program
+    void sendSoundDump (int program, const MidiBytes& dump);  // re-addressed to program
     void sendBytes (const MidiBytes& message);                // anything, junk included
     void run (std::function<void()> job);                      // any job on its thread
 
