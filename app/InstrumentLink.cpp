@@ -404,14 +404,7 @@ void MainContentComponent::rescanOutputs()
     int chosen = chosenOutput.load();
     while (chosen >= n && ! chosenOutput.compare_exchange_weak (chosen, -1)) {}
 
-    std::unique_ptr<MidiOutPort> closing[maxPorts];
-    for (int i = 0; i < maxPorts; ++i)
-    {
-        std::lock_guard<std::mutex> g (midiOutputs[i].sendLock);
-        closing[i] = std::move (midiOutputs[i].port);
-    }
-    for (auto& port : closing)
-        port.reset();
+    closeAllOutputs();
 
     for (int i = 0; i < std::min (n, static_cast<int> (maxPorts)); ++i)
     {
@@ -425,6 +418,20 @@ void MainContentComponent::rescanOutputs()
     }
 }
 
+// Each port is taken out under its send lock and closed after it, so that a send running on the
+// MIDI thread finishes first and no lock is held while the port closes.
+void MainContentComponent::closeAllOutputs()
+{
+    std::unique_ptr<MidiOutPort> closing[maxPorts];
+    for (int i = 0; i < maxPorts; ++i)
+    {
+        std::lock_guard<std::mutex> g (midiOutputs[i].sendLock);
+        closing[i] = std::move (midiOutputs[i].port);
+    }
+    for (auto& port : closing)
+        port.reset();
+}
+
 // Every input is stopped and closed before any output goes, so that no probe answer still in
 // flight can send on an output that is being deleted.
 void MainContentComponent::closeAllPorts()
@@ -435,12 +442,5 @@ void MainContentComponent::closeAllPorts()
     for (auto& in : midiInputs)
         in.reset();
 
-    std::unique_ptr<MidiOutPort> closing[maxPorts];
-    for (int i = 0; i < maxPorts; ++i)
-    {
-        std::lock_guard<std::mutex> g (midiOutputs[i].sendLock);
-        closing[i] = std::move (midiOutputs[i].port);
-    }
-    for (auto& port : closing)
-        port.reset();
+    closeAllOutputs();
 }

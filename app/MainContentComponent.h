@@ -112,6 +112,7 @@ private:
     void rescanInputs();
     void rescanOutputs();
     void closeAllPorts();
+    void closeAllOutputs();
 
     bool destroying = false;  // keeps childrenChanged off objects the destructor has deleted
 
