@@ -64,10 +64,7 @@ void CommandsTest::command (int id)
 std::vector<MidiBytes> CommandsTest::sentSinceLast()
 {
     pumpMessageLoop (30);
-    const auto all = fake.ports.sentTo (outputId);
-    std::vector<MidiBytes> fresh (all.begin() + static_cast<long> (std::min (seen, all.size())), all.end());
-    seen = all.size();
-    return fresh;
+    return fake.ports.sentToSince (outputId, seen);
 }
 
 juce::File CommandsTest::tempFile (const juce::String& name) const

@@ -27,10 +27,7 @@ void PageTest::TearDown()
 std::vector<MidiBytes> PageTest::sentSinceLast()
 {
     pumpMessageLoop (40);
-    const auto all = fake.ports.sentTo (outputId);
-    std::vector<MidiBytes> fresh (all.begin() + static_cast<long> (std::min (seen, all.size())), all.end());
-    seen = all.size();
-    return fresh;
+    return fake.ports.sentToSince (outputId, seen);
 }
 
 MidiBytes PageTest::cc (int number, int value)

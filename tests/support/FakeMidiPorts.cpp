@@ -193,6 +193,14 @@ std::vector<MidiBytes> FakeMidiPorts::sentTo (int id) const
     return it == state->sent.end() ? std::vector<MidiBytes>() : it->second;
 }
 
+std::vector<MidiBytes> FakeMidiPorts::sentToSince (int id, size_t& seen) const
+{
+    const auto all = sentTo (id);
+    std::vector<MidiBytes> fresh (all.begin() + static_cast<long> (std::min (seen, all.size())), all.end());
+    seen = all.size();
+    return fresh;
+}
+
 int FakeMidiPorts::sendCount() const
 {
     std::lock_guard<std::mutex> g (state->m);

@@ -47,6 +47,8 @@ public:
 
     // What the editor did.
     std::vector<MidiBytes> sentTo (int outputDeviceId) const;   // in order
+    // What was sent after the first `seen` messages; `seen` moves on to the end.
+    std::vector<MidiBytes> sentToSince (int outputDeviceId, size_t& seen) const;
     int sendCount() const;
     void clearSent();
     bool isInputOpen (int deviceId) const;
