@@ -149,11 +149,10 @@ bool MainContentComponent::sendToOutput (int index, const uint8_t* bytes, int le
 {
     if (index < 0 || index >= maxPorts || bytes == nullptr || length <= 0)
         return false;
-    auto& slot = midiOutputs[index];
-    std::lock_guard<std::mutex> g (slot.sendLock);
-    if (slot.port == nullptr)
+    std::lock_guard<std::mutex> g (sendLock);
+    if (midiOutputs[index] == nullptr)
         return false;
-    slot.port->sendNow (bytes, length);
+    midiOutputs[index]->sendNow (bytes, length);
     return true;
 }
 
@@ -161,9 +160,8 @@ bool MainContentComponent::isOutputOpen (int index)
 {
     if (index < 0 || index >= maxPorts)
         return false;
-    auto& slot = midiOutputs[index];
-    std::lock_guard<std::mutex> g (slot.sendLock);
-    return slot.port != nullptr;
+    std::lock_guard<std::mutex> g (sendLock);
+    return midiOutputs[index] != nullptr;
 }
 
 void MainContentComponent::refreshOpenPanels()
@@ -412,21 +410,21 @@ void MainContentComponent::rescanOutputs()
         if (port == nullptr)
             continue;
         const uint8_t probe[6] = { 0xF0, 0x7D, 0x2B, static_cast<uint8_t> (i), 0x7A, 0xF7 };
-        std::lock_guard<std::mutex> g (midiOutputs[i].sendLock);
-        midiOutputs[i].port = std::move (port);
-        midiOutputs[i].port->sendNow (probe, sizeof (probe));
+        std::lock_guard<std::mutex> g (sendLock);
+        midiOutputs[i] = std::move (port);
+        midiOutputs[i]->sendNow (probe, sizeof (probe));
     }
 }
 
-// Each port is taken out under its send lock and closed after it, so that a send running on the
-// MIDI thread finishes first and no lock is held while the port closes.
+// The ports are taken out under the send lock and closed after it, so that a send running on the
+// MIDI thread finishes first and no lock is held while the ports close.
 void MainContentComponent::closeAllOutputs()
 {
     std::unique_ptr<MidiOutPort> closing[maxPorts];
-    for (int i = 0; i < maxPorts; ++i)
     {
-        std::lock_guard<std::mutex> g (midiOutputs[i].sendLock);
-        closing[i] = std::move (midiOutputs[i].port);
+        std::lock_guard<std::mutex> g (sendLock);
+        for (int i = 0; i < maxPorts; ++i)
+            closing[i] = std::move (midiOutputs[i]);
     }
     for (auto& port : closing)
         port.reset();

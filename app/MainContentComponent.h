@@ -65,8 +65,8 @@ public:
     // Reloads the first selected user sound into every open editor page.
     void refreshOpenPanels();
 
-    // Sends on output `index` now, under that output's send lock, so that no two messages
-    // interleave on one port. Returns false (nothing sent) when the output is not open.
+    // Sends on output `index` now, under the send lock. Returns false (nothing sent) when the
+    // output is not open.
     bool sendToOutput (int index, const uint8_t* bytes, int length);
     bool isOutputOpen (int index);
 
@@ -76,21 +76,18 @@ public:
     void dumpSoundset();
     void chooseEngine (juce::Button* button, int id);
 
-    // One open output and the lock that keeps its messages whole. A rescan takes the port out
-    // under the lock and closes it after letting go, so no port is closed under a lock that a
-    // MIDI callback may be waiting for.
-    struct OutputSlot
-    {
-        std::mutex sendLock;
-        std::unique_ptr<MidiOutPort> port;
-    };
-
     int lastInputCount = 0;
     int lastOutputCount = 0;
     std::atomic<int> chosenOutput { -1 };  // written by the MIDI thread on a probe answer
     bool listChanged = false;
     std::unique_ptr<MidiInPort> midiInputs[maxPorts];
-    OutputSlot midiOutputs[maxPorts];
+    // The open outputs, and one lock for all of them: the system's backend sends on every output
+    // through one sequencer handle whose buffer has no lock of its own, so no two sends may run at
+    // once on any two outputs (sends are short). A rescan takes the ports out under the lock and
+    // closes them after letting go, so no port is closed under a lock that a MIDI callback may be
+    // waiting for.
+    std::unique_ptr<MidiOutPort> midiOutputs[maxPorts];
+    std::mutex sendLock;
     SoundVector userSounds;
     SoundVector librarySounds;
     Look* look = nullptr;

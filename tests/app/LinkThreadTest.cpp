@@ -69,3 +69,52 @@ TEST_F (LinkThreads, FloodDuringRescansAndShutdown)
     EXPECT_EQ (ports.openInputCount() + ports.openOutputCount(), 0);
     EXPECT_EQ (ports.faults(), 0);
 }
+
+// The system's backend sends on every output through one sequencer handle, so the global request
+// that the MIDI thread sends after a probe answer must never overlap the rescan's probes on the
+// other outputs. The fake's sends share one unlocked buffer as that handle does.
+TEST_F (LinkThreads, GlobalRequestNeverOverlapsTheRescansProbesOnOtherOutputs)
+{
+    const int instrumentOutput = 2;
+    start (1, 4, instrumentOutput, 0);
+    tick();
+    ASSERT_EQ (main->chosenOutput.load(), instrumentOutput);
+    ports.setSendDuration (std::chrono::microseconds (50));
+
+    const int inputId = ports.inputIdAt (0);
+    std::atomic<bool> stop { false };
+    const auto answer = SimulatedInstrument::probeAnswer (instrumentOutput);
+    kestrane->run ([&]
+    {
+        while (! stop.load())
+        {
+            ports.deliver (inputId, answer.data(), static_cast<int> (answer.size()));
+            std::this_thread::sleep_for (std::chrono::microseconds (20));
+        }
+    });
+
+    // Each output count change closes every output, opens them again and probes each.
+    for (int t = 0; t < 150; ++t)
+    {
+        ports.setOutputCount (t % 2 == 0 ? 5 : 4);
+        main->timerCallback();
+    }
+    stop = true;
+    ASSERT_TRUE (kestrane->waitUntilIdle (20000));
+    ports.setSendDuration (std::chrono::microseconds (0));
+
+    EXPECT_EQ (ports.faults(), 0);
+    // What each output carried is its own probe or, on the instrument's output, the request:
+    // no message came out of the shared buffer mixed with another.
+    for (int i = 0; i < 5; ++i)
+    {
+        const int id = ports.outputIdAt (i);
+        for (const auto& m : ports.sentTo (id))
+        {
+            const bool ownProbe = m == probe (i);
+            const bool request = i == instrumentOutput && m == globalRequest;
+            ASSERT_TRUE (ownProbe || request) << "output " << i;
+        }
+    }
+    main.reset();
+}

@@ -1,6 +1,8 @@
 #include "tests/support/FakeMidiPorts.h"
 
 #include <algorithm>
+#include <cstring>
+#include <thread>
 
 struct FakeInPort;
 
@@ -19,6 +21,11 @@ struct FakeMidiPorts::State
     std::map<int, std::vector<FakeInPort*>> openIns;
     std::map<int, int> openOuts;
     int inputOpens = 0, outputOpens = 0, sends = 0, faults = 0;
+
+    // The one sequencer handle of every output: its buffer is written and read without a lock.
+    uint8_t handleBuffer[4096];
+    std::atomic<int> sendsOnHandle { 0 };  // relaxed: it must not order the sends for the race detector
+    std::atomic<long> sendMicroseconds { 0 };
 };
 
 struct FakeInPort : MidiInPort
@@ -61,18 +68,28 @@ struct FakeOutPort : MidiOutPort
 
     void sendNow (const juce::uint8* bytes, int length) override
     {
-        const bool overlapping = ++sending > 1;
+        ++sending;
+        const bool overlapping = state->sendsOnHandle.fetch_add (1, std::memory_order_relaxed) != 0;
+
+        // Through the shared buffer, unlocked: what goes out is what the buffer holds afterwards.
+        const auto n = static_cast<size_t> (std::clamp (length, 0, static_cast<int> (sizeof (state->handleBuffer))));
+        std::memcpy (state->handleBuffer, bytes, n);
+        if (const long us = state->sendMicroseconds.load (std::memory_order_relaxed); us > 0)
+            std::this_thread::sleep_for (std::chrono::microseconds (us));
+        const MidiBytes wire (state->handleBuffer, state->handleBuffer + n);
+
+        const bool overlapped = state->sendsOnHandle.fetch_sub (1, std::memory_order_relaxed) != 1;
         {
             std::lock_guard<std::mutex> g (state->m);
-            if (closed || overlapping)
+            if (closed || overlapping || overlapped)
                 ++state->faults;
             ++state->sends;
-            state->sent[deviceId].emplace_back (bytes, bytes + length);
+            state->sent[deviceId].push_back (wire);
             const bool connected = std::find (state->outputs.begin(), state->outputs.end(), deviceId)
                                    != state->outputs.end();
             auto r = state->receivers.find (deviceId);
             if (connected && r != state->receivers.end() && r->second)
-                r->second (deviceId, bytes, length);
+                r->second (deviceId, wire.data(), static_cast<int> (wire.size()));
         }
         --sending;
     }
@@ -274,6 +291,11 @@ int FakeMidiPorts::faults() const
 {
     std::lock_guard<std::mutex> g (state->m);
     return state->faults;
+}
+
+void FakeMidiPorts::setSendDuration (std::chrono::microseconds duration)
+{
+    state->sendMicroseconds.store (static_cast<long> (duration.count()));
 }
 
 int FakeMidiPorts::inputCount()

@@ -3,9 +3,12 @@
 // the system backend does where the link depends on it: one backend lock held around every
 // callback, every open and every close (so a close under a lock that a callback waits for hangs
 // here as it would there), stop() that lets a running callback finish, and sends that take no
-// backend lock.
+// backend lock. Every output sends through one handle whose buffer has no lock, as ALSA's
+// sequencer does: the bytes pass through one scratch buffer shared by all outputs, so two sends
+// at once, on any two outputs, are a data race (ThreadSanitizer sees it) and a fault.
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -59,8 +62,12 @@ public:
     int inputOpens() const;    // successful opens so far
     int outputOpens() const;
     // Faults seen: a port closed while a send on it was running, a send on a closed port, or two
-    // sends on one port at once (their bytes would interleave on the wire).
+    // sends at once on any outputs (they share the handle's buffer).
     int faults() const;
+
+    // Each send holds the shared handle this long (0 at first), which widens the window in which
+    // a second send would overlap it.
+    void setSendDuration (std::chrono::microseconds duration);
 
     // MidiPortLayer
     int inputCount() override;
