@@ -87,6 +87,18 @@ namespace
 {
 constexpr int queueMask = sysexQueueEntries - 1;
 const uint8_t globalRequest[7] = { 0xF0, 0x7D, 0x2B, 0x7F, 0x02, 0x7F, 0xF7 };
+
+// F0 7D 2B, device, command 12, data bytes below 0x80, F7 last: 23 bytes in all.
+bool isWellFormedGlobalDump (const uint8_t* m, int length)
+{
+    if (length != GlobalBlock::size || m[0] != 0xF0 || m[1] != 0x7D || m[2] != 0x2B || m[4] != 0x12
+        || m[GlobalBlock::size - 1] != 0xF7)
+        return false;
+    for (int i = 1; i < GlobalBlock::size - 1; ++i)
+        if (m[i] >= 0x80)
+            return false;
+    return true;
+}
 }
 
 //==============================================================================
@@ -209,7 +221,8 @@ void MainContentComponent::handleIncomingMidiMessage (juce::MidiInput*, const ju
                 return;
             }
             case 0x12:
-                if (length == GlobalBlock::size)
+                // The block goes back out as held, so only a whole, clean dump may replace it.
+                if (isWellFormedGlobalDump (m, length))
                     globalBlock.replace (m);
                 return;
             case 0x7B:

@@ -534,6 +534,64 @@ TEST_F (Link, OnlyAWhole23ByteGlobalDumpReplacesTheBlock)
     }
 }
 
+// A received block goes back out as it came in bytes 0, 20 and 22, so a block that is not a whole,
+// clean global dump must never be taken: what goes back is then still the block held before.
+TEST_F (Link, OnlyAWellFormedGlobalDumpReplacesTheBlockAndNothingBrokenGoesBack)
+{
+    startConnected();
+    // The compiled-in block: F0 7D 2B, device 0, command 12, transpose 40, tune 40, OMNI, 7F,
+    // pedal 0, level 0, bytes 11..20 zero, checksum, F7.
+    const MidiBytes defaults { 0xF0, 0x7D, 0x2B, 0x00, 0x12, 0x40, 0x40, 0x10, 0x7F, 0x00, 0x00,
+                               0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x37, 0xF7 };
+    const MidiBytes good { 0xF0, 0x7D, 0x2B, 0x00, 0x12, 0x43, 0x3E, 0x02, 0x7F, 0x01, 0x02,
+                           0, 0, 0, 0, 0, 0, 0, 0, 0, 0x11, 0x00, 0xF7 };
+    auto with = [&good] (int index, uint8_t value)
+    {
+        MidiBytes m = good;
+        m[static_cast<size_t> (index)] = value;
+        return m;
+    };
+
+    struct Case { const char* what; MidiBytes message; bool taken; };
+    const Case cases[] = {
+        { "whole and clean", good, true },
+        { "F7 missing at the end", with (22, 0x00), false },
+        { "ends early: F7 in byte 21, a data byte after it", with (21, 0xF7), false },
+        { "F7 in the middle", with (12, 0xF7), false },
+        { "byte 20, sent back as received, with the top bit set", with (20, 0x80), false },
+        { "byte 8 of 0xFF", with (8, 0xFF), false },
+        { "device byte with the top bit set", with (3, 0x80), false },
+        { "checksum byte with the top bit set", with (21, 0x90), false },
+        { "a status byte inside", with (6, 0x90), false },
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        resetLinkState();
+        kestrane->clearReceived();
+        fromInstrument (c.message);
+
+        uint8_t block[GlobalBlock::size];
+        globalBlock.copyTo (block);
+        EXPECT_EQ (MidiBytes (block, block + GlobalBlock::size), c.taken ? c.message : defaults);
+
+        globalSendCountdown = 1;
+        tick();
+        const auto sent = kestrane->receivedGlobalDumps();
+        ASSERT_EQ (sent.size(), 1u);
+        const auto& back = sent[0];
+        ASSERT_EQ (back.size(), 23u);
+        EXPECT_EQ (back.front(), 0xF0);
+        EXPECT_EQ (back.back(), 0xF7);
+        for (size_t i = 1; i < 22; ++i)
+            EXPECT_LT (back[i], 0x80) << "byte " << i;
+        if (c.taken)
+            EXPECT_EQ (MidiBytes (back.begin(), back.begin() + 21), MidiBytes (good.begin(), good.begin() + 21));
+        else
+            EXPECT_EQ (back, defaults);
+    }
+}
+
 TEST_F (Link, OtherMessagesChangeNothing)
 {
     startConnected();
