@@ -160,7 +160,24 @@ int Soundlist::getNumRows()
 
 void Soundlist::paintListBoxItem (int row, juce::Graphics& g, int width, int height, bool selected)
 {
-    const bool hasRecord = sounds != nullptr && row >= 0 && row < sounds->size();
+    // The MIDI thread writes received CCs (the engine, the layer mix) into the current user sound:
+    // what the row shows is taken under the lock, and drawn after it.
+    bool hasRecord;
+    juce::String text;
+    juce::uint32 engine = 0, layerEngine = 0, layerMix = 0;
+    {
+        const UserListGuard guard (sounds);
+        hasRecord = sounds != nullptr && row >= 0 && row < sounds->size();
+        if (sounds == nullptr || hasRecord)
+            text = rowText (row);
+        if (hasRecord)
+        {
+            const SoundRecord& r = (*sounds)[row];
+            engine = r[SoundRecord::engineType];
+            layerEngine = r[SoundRecord::layerEngineType];
+            layerMix = r[SoundRecord::layerMix];
+        }
+    }
 
     g.fillAll (juce::Colour (rowFills[(row & 1) + (selected ? 2 : 0)]));
 
@@ -169,16 +186,13 @@ void Soundlist::paintListBoxItem (int row, juce::Graphics& g, int width, int hei
 
     g.setColour (juce::Colour (selected ? 0xFF000000 : textColour));
     g.setFont (juce::Font (13.0f, juce::Font::plain));
-    g.drawText (rowText (row), 3, 0, width, height, juce::Justification::centredLeft, true);
+    g.drawText (text, 3, 0, width, height, juce::Justification::centredLeft, true);
 
     if (! hasRecord)
         return;
 
-    const SoundRecord& r = (*sounds)[row];
-    drawEngineBox (g, width - 32, height, static_cast<int> (r[SoundRecord::engineType]), selected);
-
-    const juce::uint32 layerEngine = r[SoundRecord::layerEngineType];
-    if (r[SoundRecord::layerMix] != 0 && layerEngine <= 2)
+    drawEngineBox (g, width - 32, height, static_cast<int> (engine), selected);
+    if (layerMix != 0 && layerEngine <= 2)
         drawEngineBox (g, width - 16, height, static_cast<int> (layerEngine), selected);
 
     g.setColour (juce::Colour (selected ? 0xFF000000 : textColour));

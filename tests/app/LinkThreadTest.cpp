@@ -4,6 +4,7 @@
 #include <atomic>
 #include <thread>
 #include "tests/app/LinkFixture.h"
+#include "library/SoundPanel.h"
 
 using LinkThreads = LinkFixture;
 
@@ -117,4 +118,45 @@ TEST_F (LinkThreads, GlobalRequestNeverOverlapsTheRescansProbesOnOtherOutputs)
         }
     }
     main.reset();
+}
+
+// The MIDI thread writes the engine (CC 22) and the layer mix (CC 73) into the current sound while
+// the lists draw its row from those very words.
+TEST_F (LinkThreads, ListsPaintWhileCcsFloodIntoTheCurrentSound)
+{
+    startConnected();
+    auto& list = main->soundPanel->userList;
+    ASSERT_TRUE (user()[0].isSelected());
+
+    const int inputId = ports.inputIdAt (0);
+    std::atomic<bool> stop { false };
+    kestrane->run ([&]
+    {
+        for (int n = 0; ! stop.load(); ++n)
+        {
+            const MidiBytes engine { 0xB0, 22, static_cast<uint8_t> (n % 3) };
+            const MidiBytes mix { 0xB3, 73, static_cast<uint8_t> ((n * 37) & 127) };
+            ports.deliver (inputId, engine.data(), 3);
+            ports.deliver (inputId, mix.data(), 3);
+        }
+    });
+
+    for (int i = 0; i < 60; ++i)
+    {
+        list.createComponentSnapshot (list.getLocalBounds());
+        main->soundPanel->libraryList.createComponentSnapshot (main->soundPanel->libraryList.getLocalBounds());
+        if (i % 10 == 0)
+            main->timerCallback();
+    }
+    stop = true;
+    ASSERT_TRUE (kestrane->waitUntilIdle (20000));
+
+    // The last CCs show: a selected Sample sound ("S" on 0xFFDFDFD0, lifted by 0x00101000 on a
+    // selected row) and, with the mix at 0, no second box.
+    fromInstrument ({ 0xB0, 22, 1 });
+    fromInstrument ({ 0xB0, 73, 0 });
+    const auto image = list.createComponentSnapshot (list.getLocalBounds());
+    const int width = list.getVisibleRowWidth();
+    EXPECT_EQ (image.getPixelAt (width - 29, 3), juce::Colour (0xFFEFEFD0));
+    EXPECT_EQ (image.getPixelAt (width - 13, 3), juce::Colour (0xFFEFD531));  // the row's own fill
 }
