@@ -40,6 +40,7 @@ Page* makeEditorPage (MainContentComponent& main, Page*& field)
         main.removeChildComponent (main.soundPanel);
     field = new Page();
     main.addAndMakeVisible (field);
+    main.keepOverlaysAbovePages();
     return field;
 }
 
@@ -168,6 +169,7 @@ void MainContentComponent::showContentPage()
     else
     {
         addAndMakeVisible (soundPanel);
+        keepOverlaysAbovePages();
     }
 
     soundPanel->userList.refresh();
@@ -216,6 +218,18 @@ void MainContentComponent::showAbout()
     globalButton->setAlwaysOnTop (false);
     addChildComponent (about);
     about->setVisible (true);
+}
+
+// A page goes in above every child that is not always on top, so one built while an overlay is
+// shown (a Program Change from the instrument builds one) would cover the overlay and the spots
+// that close it. The overlays are moved back in front of it; the selector, while it is always on
+// top, stays above the dialog.
+void MainContentComponent::keepOverlaysAbovePages()
+{
+    if (globalDialog != nullptr && globalDialog->getParentComponent() == this)
+        globalDialog->toFront (false);
+    if (about != nullptr && about->getParentComponent() == this)
+        about->toFront (false);
 }
 
 void MainContentComponent::childrenChanged()

@@ -105,6 +105,9 @@ public:
     Ibtn aboutSpot { "invisible" };
     Algorithm* algorithm = nullptr;
 
+    // Puts the shown Global dialog, then the shown About box, back above a page just added.
+    void keepOverlaysAbovePages();
+
 private:
     void rescanInputs();
     void rescanOutputs();

@@ -254,6 +254,128 @@ TEST_F (MainComponent, AfterAFirstAboutTheSelectorStaysAboveTheGlobalDialog)
                main->getIndexOfChildComponent (main->globalDialog));
 }
 
+// A Program Change from the instrument builds the page of the sound's engine whatever is shown
+// above the pages; the overlays shown then must stay above it and keep their spots. The clicks go
+// through the window's peer, so they reach whatever is on top at that point.
+TEST_F (MainComponent, OverlaysStayAboveAPageThatAProgramChangeBuilds)
+{
+    // Places on the main component: the Global button, the "Content" button, the About spot, the
+    // dialog's close spot (the dialog covers the whole component) and the selector's Model button.
+    const juce::Point<int> globalSpot { 142, 733 }, contentSpot { 146, 38 }, aboutSpot { 838, 32 },
+                           closeSpot { 323, 296 }, modelSpot { 423, 733 };
+
+    struct Case
+    {
+        const char* what;
+        bool aboutSeenFirst;   // the selector is then always on top, above the dialog too
+        bool dialog;           // the Global dialog is shown, else the About box
+        bool closeByButton;    // the dialog is closed by the Global button, else by its close spot
+    };
+    const Case cases[] = {
+        { "Global dialog, closed by its spot", false, true, false },
+        { "Global dialog, closed by the Global button", false, true, true },
+        { "Global dialog after a first About", true, true, false },
+        { "About box", false, false, false },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        startConnected();
+        main->addToDesktop (0);
+        auto click = [this] (juce::Point<int> p)
+        {
+            auto* peer = main->getPeer();
+            ASSERT_NE (peer, nullptr);
+            const auto t = juce::Time::currentTimeMillis();
+            const auto at = p.toFloat();
+            peer->handleMouseEvent (juce::MouseInputSource::InputSourceType::mouse, at, {}, 0.0f, 0.0f, t);
+            peer->handleMouseEvent (juce::MouseInputSource::InputSourceType::mouse, at,
+                                    juce::ModifierKeys (juce::ModifierKeys::leftButtonModifier),
+                                    juce::MouseInputSource::defaultPressure, 0.0f, t + 1);
+            peer->handleMouseEvent (juce::MouseInputSource::InputSourceType::mouse, at, {}, 0.0f, 0.0f, t + 2);
+            pumpMessageLoop (20);
+        };
+
+        const int fm = firstWithEngine (2), model = firstWithEngine (0);
+        ASSERT_GE (fm, 0);
+        ASSERT_GE (model, 0);
+        select (fm);
+        showPage (1);
+        ASSERT_NE (main->fmPanel, nullptr);
+
+        if (c.aboutSeenFirst)
+        {
+            click (aboutSpot);
+            ASSERT_TRUE (main->about != nullptr && main->about->getParentComponent() == main.get());
+            click ({ 500, 400 });
+            ASSERT_EQ (main->about->getParentComponent(), nullptr);
+        }
+        juce::Component* overlay = nullptr;
+        if (c.dialog)
+        {
+            click (globalSpot);
+            ASSERT_NE (main->globalDialog, nullptr);
+            ASSERT_EQ (main->globalDialog->getParentComponent(), main.get());
+            overlay = main->globalDialog;
+        }
+        else
+        {
+            click (aboutSpot);
+            ASSERT_NE (main->about, nullptr);
+            overlay = main->about;
+        }
+        ASSERT_EQ (overlay->getParentComponent(), main.get());
+
+        fromInstrument ({ 0xC0, static_cast<uint8_t> (model) });
+        tick();
+        ASSERT_NE (main->editPanel, nullptr);  // the Model page was built meanwhile
+        EXPECT_EQ (main->fmPanel, nullptr);
+
+        // Above the new page; the topmost child but for a selector that is always on top.
+        EXPECT_GT (main->getIndexOfChildComponent (overlay), main->getIndexOfChildComponent (main->editPanel));
+        for (int i = main->getIndexOfChildComponent (overlay) + 1; i < main->getNumChildComponents(); ++i)
+        {
+            auto* above = main->getChildComponent (i);
+            EXPECT_TRUE (! above->isVisible() || (above == main->algorithm && c.aboutSeenFirst))
+                << above->getName() << " lies above the overlay";
+        }
+
+        if (! c.dialog)
+        {
+            for (auto p : { globalSpot, closeSpot, contentSpot, modelSpot })
+                EXPECT_EQ (main->getComponentAt (p), overlay) << p.toString();
+            click (closeSpot);  // any click takes the box away
+            EXPECT_EQ (overlay->getParentComponent(), nullptr);
+        }
+        else
+        {
+            auto* dialog = main->globalDialog;
+            EXPECT_EQ (main->getComponentAt (closeSpot), &dialog->closeSpot);
+            EXPECT_EQ (main->getComponentAt (globalSpot), main->globalButton);
+            if (c.aboutSeenFirst)
+                EXPECT_EQ (main->getComponentAt (modelSpot), engineButton (Algorithm::modelButton));
+            else
+                EXPECT_EQ (main->getComponentAt (modelSpot), dialog);
+
+            click (c.closeByButton ? globalSpot : closeSpot);
+            EXPECT_FALSE (main->globalButton->getToggleState());
+            EXPECT_EQ (dialog->getParentComponent(), nullptr);
+            EXPECT_EQ (main->globalButton->getParentComponent(), main.get());
+        }
+
+        // The pages switch again.
+        EXPECT_EQ (main->getComponentAt (contentSpot), main->mainButtons[1]);
+        click (contentSpot);
+        EXPECT_TRUE (contentShown());
+        EXPECT_EQ (main->editPanel, nullptr);
+
+        main.reset();
+        kestrane.reset();
+        resetLinkState();
+    }
+}
+
 TEST_F (MainComponent, DestroyedWithEveryOverlayMade)
 {
     startConnected();
