@@ -1,6 +1,8 @@
 #include "library/Soundlist.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "app/InstrumentLink.h"
 #include "library/SoundListEditing.h"
@@ -56,6 +58,37 @@ struct UserListGuard
     }
     const bool lock;
 };
+
+// The rows that a drag description names (ascending, each once), as getDragSourceDescription
+// writes them; none when the description names anything that is not a row of a list of `size`.
+std::vector<int> draggedRows (const juce::var& description, int size)
+{
+    juce::StringArray tokens;
+    if (description.isArray())
+    {
+        for (const auto& v : *description.getArray())
+            tokens.add (v.toString());
+    }
+    else
+    {
+        tokens.addTokens (description.toString(), " ", {});
+        tokens.removeEmptyStrings();
+    }
+
+    std::vector<int> rows;
+    for (const auto& t : tokens)
+    {
+        if (! t.containsOnly ("0123456789") || t.length() > 9)
+            return {};
+        const int row = t.getIntValue();
+        if (row >= size)
+            return {};
+        rows.push_back (row);
+    }
+    std::sort (rows.begin(), rows.end());
+    rows.erase (std::unique (rows.begin(), rows.end()), rows.end());
+    return rows;
+}
 
 // copyIntoLayer asks the content page to refresh, and that refresh may send CC 73: it must not
 // run while the user list is locked. The guard holds the request back and lets it go afterwards.
@@ -456,6 +489,20 @@ void Soundlist::itemDropped (const SourceDetails& details)
     int r = getRowContainingPosition (x, details.localPosition.y);
     target->dropRow = -1;
 
+    // The drop acts on the rows that were dragged: the selection may have moved since the drag
+    // began (a Program Change from the instrument selects another sound). Rows that are gone
+    // (deleted meanwhile) leave everything as it is.
+    std::vector<int> dragged;
+    {
+        const UserListGuard guard (source);
+        dragged = draggedRows (details.description, source->size());
+    }
+    if (dragged.empty())
+    {
+        repaint();
+        return;
+    }
+
     if (target->isUserList != 0)
     {
         const bool onLayer = x >= getVisibleRowWidth() - 16;
@@ -464,7 +511,6 @@ void Soundlist::itemDropped (const SourceDetails& details)
         const HeldPageRefresh heldRefresh;
         {
             const UserListGuard guard (target);
-            const int nS = source->size();
 
             if (! onLayer && source != target)
             {
@@ -472,10 +518,8 @@ void Soundlist::itemDropped (const SourceDetails& details)
                 // appended.
                 if (r < 0)
                     r = target->size();
-                for (int i = 0; i < nS; ++i)
+                for (const int i : dragged)
                 {
-                    if (! (*source)[i].isSelected())
-                        continue;
                     if (r < target->size())
                         (*target)[r] = (*source)[i];
                     else
@@ -485,57 +529,46 @@ void Soundlist::itemDropped (const SourceDetails& details)
             }
             else if (onLayer)
             {
-                for (int i = 0; i < nS && r >= 0 && r < target->size(); ++i)
+                for (size_t d = 0; d < dragged.size() && r >= 0 && r < target->size(); ++d, ++r)
                 {
-                    if (! (*source)[i].isSelected())
-                        continue;
-                    if (source == target)
-                    {
-                        const SoundRecord layer = (*source)[i];
-                        copyIntoLayer (&(*target)[r], &layer);
-                    }
-                    else
-                    {
-                        copyIntoLayer (&(*target)[r], &(*source)[i]);
-                    }
-                    ++r;
+                    // Within the list the source may be the target itself.
+                    const SoundRecord layer = (*source)[dragged[d]];
+                    copyIntoLayer (&(*target)[r], &layer);
                 }
             }
             else
             {
-                // Reorder: the selected run goes to rows r .. r + k - 1, kept inside the list.
+                // Reorder: the dragged rows go to rows r .. r + k - 1, kept inside the list.
                 const int n = target->size();
-                int k = 0;
-                for (int i = 0; i < n; ++i)
-                    if ((*target)[i].isSelected())
-                        ++k;
+                const int k = static_cast<int> (dragged.size());
+                if (r < 0 || r > n - k)
+                    r = n - k;
 
-                if (k > 0)
+                // Which places hold a dragged record; the marks travel with the records.
+                std::vector<char> moving (static_cast<size_t> (n), 0);
+                int next = r;
+                for (const int i : dragged)
                 {
-                    if (r < 0 || r > n - k)
-                        r = n - k;
+                    moving[static_cast<size_t> (i)] = 1;
+                    (*target)[i].setOrderIndex (next++);
+                }
 
-                    int next = r;
+                SoundRecord scratch;
+                initSoundRecord (&scratch);
+                for (bool swapped = true; swapped;)
+                {
+                    swapped = false;
                     for (int i = 0; i < n; ++i)
-                        if ((*target)[i].isSelected())
-                            (*target)[i].setOrderIndex (next++);
-
-                    SoundRecord scratch;
-                    initSoundRecord (&scratch);
-                    for (bool swapped = true; swapped;)
                     {
-                        swapped = false;
-                        for (int i = 0; i < n; ++i)
+                        SoundRecord& a = (*target)[i];
+                        const int to = a.getOrderIndex();
+                        if (moving[static_cast<size_t> (i)] != 0 && to != i)
                         {
-                            SoundRecord& a = (*target)[i];
-                            const int to = a.getOrderIndex();
-                            if (a.isSelected() && to != i)
-                            {
-                                scratch = a;
-                                a = (*target)[to];
-                                (*target)[to] = scratch;
-                                swapped = true;
-                            }
+                            scratch = a;
+                            a = (*target)[to];
+                            (*target)[to] = scratch;
+                            std::swap (moving[static_cast<size_t> (i)], moving[static_cast<size_t> (to)]);
+                            swapped = true;
                         }
                     }
                 }
@@ -546,7 +579,7 @@ void Soundlist::itemDropped (const SourceDetails& details)
     else if (source != target)
     {
         const UserListGuard guard (source);
-        appendSelectedIfAbsent (target, source);
+        appendIfAbsent (target, source, dragged);
     }
 
     refresh();
