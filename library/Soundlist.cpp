@@ -6,6 +6,7 @@
 
 #include "app/InstrumentLink.h"
 #include "library/SoundListEditing.h"
+#include "library/SoundPanel.h"
 #include "library/flt.h"
 #include "sound/SoundFile.h"
 #include "sound/SoundRecord.h"
@@ -135,7 +136,7 @@ void Soundlist::setSoundVector (SoundVector* v)
     refresh();
 }
 
-void Soundlist::refresh()
+void Soundlist::refresh (bool sendSound)
 {
     if (sounds == nullptr)
         return;
@@ -148,12 +149,27 @@ void Soundlist::refresh()
         while (before + run + 1 < numRows && (*sounds)[before + run + 1].isSelected())
             ++run;
 
+    juce::SparseSet<int> wanted;
+    if (before >= 0)
+        wanted.addRange ({ before, before + run + 1 });
+
+    const juce::ScopedValueSetter<bool> holdSend (holdingSend, ! sendSound);
+
     // The list box clamps a selection to the row count it knows, so it learns the new count
     // before the selection is restored; otherwise appended records would lose their selection.
     updateContent();
-    deselectAllRows();
-    if (before >= 0)
-        selectRangeOfRows (before, before + run);
+    if (getSelectedRows() == wanted)
+    {
+        // Nothing to restore: deselecting and selecting again would give up a rename that is
+        // being typed. The records and the content page follow the selection all the same.
+        followSelection();
+    }
+    else
+    {
+        deselectAllRows();
+        if (before >= 0)
+            selectRangeOfRows (before, before + run);
+    }
     updateContent();
 
     const int after = sounds->findCurrent();
@@ -161,8 +177,38 @@ void Soundlist::refresh()
     {
         repaint();
         if (isDeviceList && after >= 0)
-            soundSelected (&(*sounds)[after]);
+            selectSound (after);
     }
+}
+
+void Soundlist::followSelection()
+{
+    if (sounds == nullptr)
+        return;
+
+    // Every record follows the list's selection, also those out of view, so that a drop, a move
+    // or a copy acts on exactly what the user sees selected.
+    const int n = sounds->size();
+    for (int i = 0; i < n; ++i)
+        (*sounds)[i].setSelected (isRowSelected (i));
+
+    const int current = sounds->findCurrent();
+    if (isDeviceList && current >= 0)
+        selectSound (current);
+}
+
+void Soundlist::selectSound (int index)
+{
+    SoundRecord* const record = &(*sounds)[index];
+    if (! holdingSend)
+    {
+        soundSelected (record);
+        return;
+    }
+    // The caller sends the sound itself; the content page shows it now, so that its own refresh
+    // finds the layer mix it already shows and sends no CC 73 for it.
+    if (auto* page = findParentComponentOfClass<SoundPanel>())
+        page->setSound (record);
 }
 
 void Soundlist::paint (juce::Graphics&)
@@ -320,20 +366,7 @@ void Soundlist::labelTextChanged (juce::Label* label)
 void Soundlist::selectedRowsChanged (int)
 {
     renameRequested = 0;
-
-    if (sounds == nullptr)
-        return;
-
-    // Every record follows the list's selection, also those out of view, so that a drop, a move
-    // or a copy acts on exactly what the user sees selected.
-    const int n = sounds->size();
-    for (int i = 0; i < n; ++i)
-        (*sounds)[i].setSelected (isRowSelected (i));
-
-    const int current = sounds->findCurrent();
-
-    if (isDeviceList && current >= 0)
-        soundSelected (&(*sounds)[current]);
+    followSelection();
 }
 
 void Soundlist::filesDropped (const juce::StringArray& files, int, int)
