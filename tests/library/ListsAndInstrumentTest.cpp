@@ -248,9 +248,13 @@ TEST_F (Lists, ANameBeingTypedOutlastsARefreshThatKeepsTheSelection)
         ASSERT_TRUE (kestrane->waitUntilIdle());
         main->timerCallback();
         if (c.arrival == dumpForAnotherSlot)
+        {
             EXPECT_EQ (nameOf (user()[10]), "From The Kestrane");
+        }
         if (c.arrival == dumpForTheEditBuffer)
+        {
             EXPECT_EQ (user().size(), 29);
+        }
 
         if (c.kept)
         {
@@ -265,7 +269,11 @@ TEST_F (Lists, ANameBeingTypedOutlastsARefreshThatKeepsTheSelection)
         EXPECT_EQ (page().userList.renameRequested, 0);
         EXPECT_EQ (nameOf (user()[3]), c.kept ? juce::String ("Typed Name") : was3);
         for (int i = 0; i < user().size(); ++i)
+        {
             if (i != 3)
+            {
                 EXPECT_NE (nameOf (user()[i]), "Typed Name") << "record " << i;
+            }
+        }
     }
 }
