@@ -300,7 +300,7 @@ void MainContentComponent::timerCallback()
                 refreshOpenPanels();
                 if (soundPanel != nullptr && soundPanel->isVisible())
                 {
-                    soundPanel->userList.refresh();
+                    soundPanel->userList.refresh (false);  // the sound goes out below, once
                     soundPanel->refresh();
                 }
             }

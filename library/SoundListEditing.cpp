@@ -21,48 +21,27 @@ int eraseSounds (SoundVector* list, int first, int count)
     return count;
 }
 
-namespace
+void appendIfAbsent (SoundVector* target, const SoundVector* source, const std::vector<int>& rows)
 {
-uint64_t fingerprintOf (const SoundRecord& r)
-{
-    return (static_cast<uint64_t> (r.fingerprintHigh()) << 32) | r.fingerprintLow();
-}
+    // By content: a stored fingerprint may be stale (edits through the editor cache and of the engine
+    // type leave it as it was) or cleared (0 for every other edited sound).
+    std::unordered_set<uint64_t> present;
+    present.reserve (static_cast<size_t> (target->size() + static_cast<int> (rows.size())) * 2);
+
+    for (const auto& r : target->records)
+        present.insert (fingerprintOfContent (&r));
+
+    // Whole copies, stored fingerprint and all; a copy appended here counts as present.
+    for (const int i : rows)
+        if (i >= 0 && i < source->size() && present.insert (fingerprintOfContent (&(*source)[i])).second)
+            target->append ((*source)[i]);
 }
 
 void appendSelectedIfAbsent (SoundVector* target, SoundVector* source)
 {
-    // A fingerprint of 0 only means "not computed yet": comparing it as it stands would take every
-    // edited sound for a copy of any other edited sound. Content is compared instead, on copies,
-    // so neither list is written but by the appends.
-    std::unordered_set<uint64_t> present;
-    present.reserve (static_cast<size_t> (target->size()) * 2 + 16);
-
-    for (const auto& r : target->records)
-    {
-        if (fingerprintOf (r) != 0)
-        {
-            present.insert (fingerprintOf (r));
-        }
-        else
-        {
-            SoundRecord copy = r;
-            computeFingerprint (&copy);
-            present.insert (fingerprintOf (copy));
-        }
-    }
-
-    const int n = source->size();
-
-    for (int i = 0; i < n; ++i)
-    {
-        if (! (*source)[i].isSelected())
-            continue;
-
-        SoundRecord copy = (*source)[i];
-        if (fingerprintOf (copy) == 0)
-            computeFingerprint (&copy);
-
-        if (present.insert (fingerprintOf (copy)).second)
-            target->append (copy);
-    }
+    std::vector<int> selected;
+    for (int i = 0; i < source->size(); ++i)
+        if ((*source)[i].isSelected())
+            selected.push_back (i);
+    appendIfAbsent (target, source, selected);
 }

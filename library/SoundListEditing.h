@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 struct SoundVector;
 
 // The list from which the last row drag started; null until the first drag.
@@ -11,3 +13,5 @@ int eraseSounds (SoundVector* list, int first, int count);
 
 // Appends a copy of each selected record of source whose content target does not hold yet.
 void appendSelectedIfAbsent (SoundVector* target, SoundVector* source);
+// The same for the records of source at these indices, in this order.
+void appendIfAbsent (SoundVector* target, const SoundVector* source, const std::vector<int>& rows);

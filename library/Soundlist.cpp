@@ -1,9 +1,12 @@
 #include "library/Soundlist.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "app/InstrumentLink.h"
 #include "library/SoundListEditing.h"
+#include "library/SoundPanel.h"
 #include "library/flt.h"
 #include "sound/SoundFile.h"
 #include "sound/SoundRecord.h"
@@ -57,6 +60,37 @@ struct UserListGuard
     const bool lock;
 };
 
+// The rows that a drag description names (ascending, each once), as getDragSourceDescription
+// writes them; none when the description names anything that is not a row of a list of `size`.
+std::vector<int> draggedRows (const juce::var& description, int size)
+{
+    juce::StringArray tokens;
+    if (description.isArray())
+    {
+        for (const auto& v : *description.getArray())
+            tokens.add (v.toString());
+    }
+    else
+    {
+        tokens.addTokens (description.toString(), " ", {});
+        tokens.removeEmptyStrings();
+    }
+
+    std::vector<int> rows;
+    for (const auto& t : tokens)
+    {
+        if (! t.containsOnly ("0123456789") || t.length() > 9)
+            return {};
+        const int row = t.getIntValue();
+        if (row >= size)
+            return {};
+        rows.push_back (row);
+    }
+    std::sort (rows.begin(), rows.end());
+    rows.erase (std::unique (rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
 // copyIntoLayer asks the content page to refresh, and that refresh may send CC 73: it must not
 // run while the user list is locked. The guard holds the request back and lets it go afterwards.
 struct HeldPageRefresh
@@ -102,7 +136,7 @@ void Soundlist::setSoundVector (SoundVector* v)
     refresh();
 }
 
-void Soundlist::refresh()
+void Soundlist::refresh (bool sendSound)
 {
     if (sounds == nullptr)
         return;
@@ -115,12 +149,27 @@ void Soundlist::refresh()
         while (before + run + 1 < numRows && (*sounds)[before + run + 1].isSelected())
             ++run;
 
+    juce::SparseSet<int> wanted;
+    if (before >= 0)
+        wanted.addRange ({ before, before + run + 1 });
+
+    const juce::ScopedValueSetter<bool> holdSend (holdingSend, ! sendSound);
+
     // The list box clamps a selection to the row count it knows, so it learns the new count
     // before the selection is restored; otherwise appended records would lose their selection.
     updateContent();
-    deselectAllRows();
-    if (before >= 0)
-        selectRangeOfRows (before, before + run);
+    if (getSelectedRows() == wanted)
+    {
+        // Nothing to restore: deselecting and selecting again would give up a rename that is
+        // being typed. The records and the content page follow the selection all the same.
+        followSelection();
+    }
+    else
+    {
+        deselectAllRows();
+        if (before >= 0)
+            selectRangeOfRows (before, before + run);
+    }
     updateContent();
 
     const int after = sounds->findCurrent();
@@ -128,8 +177,38 @@ void Soundlist::refresh()
     {
         repaint();
         if (isDeviceList && after >= 0)
-            soundSelected (&(*sounds)[after]);
+            selectSound (after);
     }
+}
+
+void Soundlist::followSelection()
+{
+    if (sounds == nullptr)
+        return;
+
+    // Every record follows the list's selection, also those out of view, so that a drop, a move
+    // or a copy acts on exactly what the user sees selected.
+    const int n = sounds->size();
+    for (int i = 0; i < n; ++i)
+        (*sounds)[i].setSelected (isRowSelected (i));
+
+    const int current = sounds->findCurrent();
+    if (isDeviceList && current >= 0)
+        selectSound (current);
+}
+
+void Soundlist::selectSound (int index)
+{
+    SoundRecord* const record = &(*sounds)[index];
+    if (! holdingSend)
+    {
+        soundSelected (record);
+        return;
+    }
+    // The caller sends the sound itself; the content page shows it now, so that its own refresh
+    // finds the layer mix it already shows and sends no CC 73 for it.
+    if (auto* page = findParentComponentOfClass<SoundPanel>())
+        page->setSound (record);
 }
 
 void Soundlist::paint (juce::Graphics&)
@@ -301,20 +380,7 @@ void Soundlist::labelTextChanged (juce::Label* label)
 void Soundlist::selectedRowsChanged (int)
 {
     renameRequested = 0;
-
-    if (sounds == nullptr)
-        return;
-
-    // Every record follows the list's selection, also those out of view, so that a drop, a move
-    // or a copy acts on exactly what the user sees selected.
-    const int n = sounds->size();
-    for (int i = 0; i < n; ++i)
-        (*sounds)[i].setSelected (isRowSelected (i));
-
-    const int current = sounds->findCurrent();
-
-    if (isDeviceList && current >= 0)
-        soundSelected (&(*sounds)[current]);
+    followSelection();
 }
 
 void Soundlist::filesDropped (const juce::StringArray& files, int, int)
@@ -470,6 +536,20 @@ void Soundlist::itemDropped (const SourceDetails& details)
     int r = getRowContainingPosition (x, details.localPosition.y);
     target->dropRow = -1;
 
+    // The drop acts on the rows that were dragged: the selection may have moved since the drag
+    // began (a Program Change from the instrument selects another sound). Rows that are gone
+    // (deleted meanwhile) leave everything as it is.
+    std::vector<int> dragged;
+    {
+        const UserListGuard guard (source);
+        dragged = draggedRows (details.description, source->size());
+    }
+    if (dragged.empty())
+    {
+        repaint();
+        return;
+    }
+
     if (target->isUserList != 0)
     {
         const bool onLayer = x >= getVisibleRowWidth() - 16;
@@ -478,7 +558,6 @@ void Soundlist::itemDropped (const SourceDetails& details)
         const HeldPageRefresh heldRefresh;
         {
             const UserListGuard guard (target);
-            const int nS = source->size();
 
             if (! onLayer && source != target)
             {
@@ -486,10 +565,8 @@ void Soundlist::itemDropped (const SourceDetails& details)
                 // appended.
                 if (r < 0)
                     r = target->size();
-                for (int i = 0; i < nS; ++i)
+                for (const int i : dragged)
                 {
-                    if (! (*source)[i].isSelected())
-                        continue;
                     if (r < target->size())
                         (*target)[r] = (*source)[i];
                     else
@@ -499,57 +576,46 @@ void Soundlist::itemDropped (const SourceDetails& details)
             }
             else if (onLayer)
             {
-                for (int i = 0; i < nS && r >= 0 && r < target->size(); ++i)
+                for (size_t d = 0; d < dragged.size() && r >= 0 && r < target->size(); ++d, ++r)
                 {
-                    if (! (*source)[i].isSelected())
-                        continue;
-                    if (source == target)
-                    {
-                        const SoundRecord layer = (*source)[i];
-                        copyIntoLayer (&(*target)[r], &layer);
-                    }
-                    else
-                    {
-                        copyIntoLayer (&(*target)[r], &(*source)[i]);
-                    }
-                    ++r;
+                    // Within the list the source may be the target itself.
+                    const SoundRecord layer = (*source)[dragged[d]];
+                    copyIntoLayer (&(*target)[r], &layer);
                 }
             }
             else
             {
-                // Reorder: the selected run goes to rows r .. r + k - 1, kept inside the list.
+                // Reorder: the dragged rows go to rows r .. r + k - 1, kept inside the list.
                 const int n = target->size();
-                int k = 0;
-                for (int i = 0; i < n; ++i)
-                    if ((*target)[i].isSelected())
-                        ++k;
+                const int k = static_cast<int> (dragged.size());
+                if (r < 0 || r > n - k)
+                    r = n - k;
 
-                if (k > 0)
+                // Which places hold a dragged record; the marks travel with the records.
+                std::vector<char> moving (static_cast<size_t> (n), 0);
+                int next = r;
+                for (const int i : dragged)
                 {
-                    if (r < 0 || r > n - k)
-                        r = n - k;
+                    moving[static_cast<size_t> (i)] = 1;
+                    (*target)[i].setOrderIndex (next++);
+                }
 
-                    int next = r;
+                SoundRecord scratch;
+                initSoundRecord (&scratch);
+                for (bool swapped = true; swapped;)
+                {
+                    swapped = false;
                     for (int i = 0; i < n; ++i)
-                        if ((*target)[i].isSelected())
-                            (*target)[i].setOrderIndex (next++);
-
-                    SoundRecord scratch;
-                    initSoundRecord (&scratch);
-                    for (bool swapped = true; swapped;)
                     {
-                        swapped = false;
-                        for (int i = 0; i < n; ++i)
+                        SoundRecord& a = (*target)[i];
+                        const int to = a.getOrderIndex();
+                        if (moving[static_cast<size_t> (i)] != 0 && to != i)
                         {
-                            SoundRecord& a = (*target)[i];
-                            const int to = a.getOrderIndex();
-                            if (a.isSelected() && to != i)
-                            {
-                                scratch = a;
-                                a = (*target)[to];
-                                (*target)[to] = scratch;
-                                swapped = true;
-                            }
+                            scratch = a;
+                            a = (*target)[to];
+                            (*target)[to] = scratch;
+                            std::swap (moving[static_cast<size_t> (i)], moving[static_cast<size_t> (to)]);
+                            swapped = true;
                         }
                     }
                 }
@@ -560,7 +626,7 @@ void Soundlist::itemDropped (const SourceDetails& details)
     else if (source != target)
     {
         const UserListGuard guard (source);
-        appendSelectedIfAbsent (target, source);
+        appendIfAbsent (target, source, dragged);
     }
 
     refresh();

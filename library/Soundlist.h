@@ -18,8 +18,10 @@ public:
     ~Soundlist() override;
 
     void setSoundVector (SoundVector* v);
-    // Re-reads the row count and the selection from the records.
-    void refresh();
+    // Re-reads the row count and the selection from the records. On the user list the current
+    // sound is shown and sent to the edit buffer, unless `sendSound` is false: the caller then
+    // sends it itself.
+    void refresh (bool sendSound = true);
 
     // juce::Component
     void paint (juce::Graphics&) override;
@@ -61,6 +63,12 @@ public:
 
 private:
     void updateDrop (const SourceDetails&);
+    // The records take the list's selection; on the user list the current sound goes to selectSound.
+    void followSelection();
+    // Shows the sound on the content page and sends it, or only shows it while a send is held.
+    void selectSound (int index);
+
+    bool holdingSend = false;
 
     JUCE_DECLARE_NON_COPYABLE (Soundlist)
 };

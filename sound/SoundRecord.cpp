@@ -153,7 +153,7 @@ constexpr FeedbackTable makeFeedbackTable()
 constexpr FeedbackTable feedback8 = makeFeedbackTable();
 } // namespace
 
-void computeFingerprint (SoundRecord* record)
+uint64_t fingerprintOfContent (const SoundRecord* record)
 {
     // Words are 32 bits, so within eight steps they never reach the feedback.
     const uint32_t* w = record->w + SoundRecord::fingerprintFirst;
@@ -169,6 +169,12 @@ void computeFingerprint (SoundRecord* record)
                              ^ (uint64_t (w[i + 6]) << 1) ^ uint64_t (w[i + 7]);
         x = (x << 8) ^ feedback8.v[x >> 56] ^ words;
     }
+    return x;
+}
+
+void computeFingerprint (SoundRecord* record)
+{
+    const uint64_t x = fingerprintOfContent (record);
     record->w[0] = static_cast<uint32_t> (x);
     record->w[1] = static_cast<uint32_t> (x >> 32);
 }

@@ -103,6 +103,9 @@ void setSoundName (SoundRecord* record, const char* text);
 void copyIntoLayer (SoundRecord* dst, const SoundRecord* src);
 int containsFingerprint (const SoundVector* list, const uint32_t fingerprint[2]);
 void computeFingerprint (SoundRecord* record);
+// The fingerprint of the record's words as they are now (high half in the top 32 bits); the
+// record is not written.
+uint64_t fingerprintOfContent (const SoundRecord* record);
 void applyFactoryNames (SoundRecord* record);
 
 // copyIntoLayer asks the content page to refresh through this; the app sets it (null = nothing).

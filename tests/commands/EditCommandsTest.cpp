@@ -97,6 +97,63 @@ TEST_F (CommandsTest, RightAppendsSelectedUserSoundsTheLibraryLacks)
     EXPECT_EQ (main->librarySounds.size(), 29);
 }
 
+TEST_F (CommandsTest, EditedSoundsReachTheLibraryThatHoldsTheirOriginal)
+{
+    // The library starts with the factory set, so every user sound's original is there. These edits
+    // change a sound without renewing its stored fingerprint: an FM bar, the Effects knobs on CCs 89
+    // and 17 (no conversion row), the engine (CC 22). Unedited, a sound stays out.
+    struct Edit { const char* what; int cc; int value; };
+    const Edit edits[] = {
+        { "FM bar CC 60", 60, 1 },
+        { "Effects knob CC 89", 89, 101 },
+        { "Effects knob CC 17", 17, 99 },
+        { "engine CC 22", 22, -1 },  // the next engine after the sound's own
+        { "no edit", -1, 0 },
+    };
+    enum Route { copyToLibrary, dropOnLibrary };
+
+    auto& user = main->userSounds;
+    auto& library = main->librarySounds;
+    int sound = 0;
+    for (const Route route : { copyToLibrary, dropOnLibrary })
+        for (const auto& e : edits)
+        {
+            SCOPED_TRACE (testing::Message() << e.what << (route == copyToLibrary ? ", copy to library" : ", drop on the library"));
+            const int i = sound++;
+            main->soundPanel->userList.selectRow (i);
+            ASSERT_TRUE (sameSound (user[i], library[i]));
+
+            if (e.cc >= 0)
+            {
+                const int engine = static_cast<int> (user[i][SoundRecord::engineType]);
+                instrument->sendCc (0, e.cc, e.value >= 0 ? e.value : (engine + 1) % 3);
+                ASSERT_TRUE (instrument->waitUntilIdle());
+                ASSERT_FALSE (sameSound (user[i], library[i]));
+            }
+
+            const int before = library.size();
+            if (route == copyToLibrary)
+            {
+                command (9);
+            }
+            else
+            {
+                juce::SparseSet<int> rows;
+                rows.addRange ({ i, i + 1 });
+                const juce::var dragged = main->soundPanel->userList.getDragSourceDescription (rows);
+                main->soundPanel->libraryList.itemDropped ({ dragged, nullptr, { 20, 8 } });
+            }
+
+            if (e.cc < 0)
+            {
+                EXPECT_EQ (library.size(), before);
+                continue;
+            }
+            EXPECT_EQ (library.size(), before + 1);
+            EXPECT_TRUE (library.size() > before && sameSound (library[before], user[i]));
+        }
+}
+
 TEST_F (CommandsTest, ContentPageButtonsRunTheirCommands)
 {
     // Each button is clicked as the user would; what it asks or sends tells which command ran.

@@ -14,6 +14,15 @@ juce::DragAndDropTarget::SourceDetails dropAt (juce::Point<int> p, juce::var des
 {
     return { description, nullptr, p };
 }
+
+// Starts a drag of these rows of the view, as the list box does with its selected rows.
+juce::var dragOf (ListView& view, const std::vector<int>& rows)
+{
+    juce::SparseSet<int> set;
+    for (int r : rows)
+        set.addRange ({ r, r + 1 });
+    return view.list.getDragSourceDescription (set);
+}
 } // namespace
 
 TEST (SoundlistKeys, DeletesOnTheLibraryAndMovesASingleSelection)
@@ -169,21 +178,21 @@ struct DropFixture : ::testing::Test
     void dragFrom (ListView& from, std::initializer_list<int> rows)
     {
         from.select (rows);
-        juce::SparseSet<int> set;
-        for (int r : rows)
-            set.addRange ({ r, r + 1 });
-        from.list.getDragSourceDescription (set);
+        dragged = dragOf (from, rows);
     }
+
+    void dropOn (ListView& to, juce::Point<int> p) { to.list.itemDropped (dropAt (p, dragged)); }
 
     SoundVector user, lib;
     ListView userView, libView;
+    juce::var dragged;
 };
 } // namespace
 
 TEST_F (DropFixture, LibrarySoundsOverwriteFromTheRowAndAppendPastTheEnd)
 {
     dragFrom (libView, { 1, 2, 3 });
-    userView.list.itemDropped (dropAt (userView.rowPoint (26)));
+    dropOn (userView, userView.rowPoint (26));
 
     ASSERT_EQ (user.size(), 29);
     EXPECT_STREQ (user[25].nameText(), "u25");
@@ -198,7 +207,7 @@ TEST_F (DropFixture, LibrarySoundsOverwriteFromTheRowAndAppendPastTheEnd)
 TEST_F (DropFixture, ADropBelowTheLastRowAppends)
 {
     dragFrom (libView, { 0 });
-    userView.list.itemDropped (dropAt ({ 20, 28 * 16 + 1 }));
+    dropOn (userView, { 20, 28 * 16 + 1 });
 
     ASSERT_EQ (user.size(), 29);
     EXPECT_STREQ (user[28].nameText(), "l0");
@@ -211,7 +220,7 @@ TEST_F (DropFixture, OnTheLayerPartLibrarySoundsBecomeSecondLayersUpToTheEnd)
     dragFrom (libView, { 1, 2, 3 });
     const auto before26 = user[26];
 
-    userView.list.itemDropped (dropAt (userView.layerPoint (26)));
+    dropOn (userView, userView.layerPoint (26));
 
     ASSERT_EQ (user.size(), 28);
     EXPECT_EQ (getLayerName (&user[26]), "l1");
@@ -227,12 +236,12 @@ TEST_F (DropFixture, TheDropPositionDecidesTheLayerPartWhateverWasPaintedLast)
 {
     dragFrom (libView, { 1 });
     user.dropOnLayer = 1;  // a stale paint
-    userView.list.itemDropped (dropAt (userView.rowPoint (4)));
+    dropOn (userView, userView.rowPoint (4));
     EXPECT_STREQ (user[4].nameText(), "l1");
 
     dragFrom (libView, { 2 });
     user.dropOnLayer = 0;
-    userView.list.itemDropped (dropAt (userView.layerPoint (5)));
+    dropOn (userView, userView.layerPoint (5));
     EXPECT_STREQ (user[5].nameText(), "u5");
     EXPECT_EQ (getLayerName (&user[5]), "l2");
 }
@@ -241,7 +250,7 @@ TEST_F (DropFixture, ALayerDropBelowTheRowsDoesNothing)
 {
     dragFrom (libView, { 1 });
     const SoundVector before = user;
-    userView.list.itemDropped (dropAt ({ userView.list.getVisibleRowWidth() - 4, 28 * 16 + 2 }));
+    dropOn (userView, { userView.list.getVisibleRowWidth() - 4, 28 * 16 + 2 });
     ASSERT_EQ (user.size(), 28);
     for (int i = 0; i < 28; ++i)
         EXPECT_EQ (0, std::memcmp (&user[i].w[12], &before[i].w[12], (359 - 12) * 4)) << i;
@@ -250,7 +259,7 @@ TEST_F (DropFixture, ALayerDropBelowTheRowsDoesNothing)
 TEST_F (DropFixture, UserSoundsOntoTheLayerPartWithinTheList)
 {
     dragFrom (userView, { 3 });
-    userView.list.itemDropped (dropAt (userView.layerPoint (27)));
+    dropOn (userView, userView.layerPoint (27));
     EXPECT_EQ (getLayerName (&user[27]), "u3");
     EXPECT_EQ (user.size(), 28);
     EXPECT_EQ (namesOf (user)[3], "u3");
@@ -262,7 +271,7 @@ TEST_F (DropFixture, UserSoundsGoToTheLibraryOnlyWhenItLacksThem)
     libView.list.refresh();
     dragFrom (userView, { 3, 4, 5 });
 
-    libView.list.itemDropped (dropAt (libView.rowPoint (0)));
+    dropOn (libView, libView.rowPoint (0));
 
     EXPECT_EQ (namesOf (lib), (Names { "l0", "l1", "l2", "l3", "l4", "u4", "u3", "u5" }));
     EXPECT_EQ (user.size(), 28);
@@ -286,7 +295,7 @@ TEST_F (DropFixture, EditedSoundsAreComparedByContent)
     userView.list.refresh();
     dragFrom (userView, { 0, 1 });
 
-    libView.list.itemDropped (dropAt (libView.rowPoint (0)));
+    dropOn (libView, libView.rowPoint (0));
 
     ASSERT_EQ (lib.size(), 7);
     EXPECT_STREQ (lib[6].nameText(), "y");
@@ -299,7 +308,7 @@ TEST_F (DropFixture, LibraryOntoLibraryAndNoSourceChangeNothing)
     EXPECT_EQ (namesOf (lib), before);
 
     dragFrom (libView, { 0, 1 });
-    libView.list.itemDropped (dropAt (libView.rowPoint (3)));
+    dropOn (libView, libView.rowPoint (3));
     EXPECT_EQ (namesOf (lib), before);
 }
 
@@ -318,11 +327,10 @@ TEST (SoundlistReorder, SelectedRunMovesToTheDropRow)
         SoundVector v = makeList (5, true);
         ListView view (v, true);
         view.select (c.selected);
-        juce::SparseSet<int> rows;
-        view.list.getDragSourceDescription (rows);
+        const juce::var dragged = dragOf (view, c.selected);
 
         const juce::Point<int> at = c.row >= 0 ? view.rowPoint (c.row) : juce::Point<int> (20, 5 * 16 + 3);
-        view.list.itemDropped (dropAt (at));
+        view.list.itemDropped (dropAt (at, dragged));
 
         EXPECT_EQ (namesOf (v), c.after) << "row " << c.row;
     }
@@ -345,10 +353,10 @@ TEST (SoundlistReorder, EverySelectionAndTargetGivesAPermutationWithTheRunInPlac
                     run.push_back ("s" + std::to_string (i));
                 }
             view.select (selected);
-            dragSourceSounds = &v;
+            const juce::var dragged = dragOf (view, selected);
 
             const juce::Point<int> at = row >= 0 ? view.rowPoint (row) : juce::Point<int> (20, n * 16 + 3);
-            view.list.itemDropped (dropAt (at));
+            view.list.itemDropped (dropAt (at, dragged));
 
             const int k = (int) selected.size();
             const int r = (row < 0 || row >= n) ? n - k : std::min (row, n - k);
