@@ -28,8 +28,8 @@ juce::Image getImage (const char* name);
 int imageScale();
 
 // The drawing rule shared by every painter: destination in logical pixels, source given in
-// logical pixels of the image and scaled to the image's resolution. An image narrower than twice
-// the logical source width is taken as a scale-1 image (the fallback stays drawable at scale 2).
+// logical pixels of the image and multiplied by the resolution of the table that served it (so
+// the small fallback stays drawable at scale 2, and a part of a small image is the right part).
 void drawImagePart (juce::Graphics& g, const juce::Image& image,
                     int dx, int dy, int dw, int dh,
                     int sx, int sy, int sw, int sh);

@@ -1,6 +1,9 @@
 #include "Render.h"
+#include "controls/ImageFallback.h"
 #include "controls/PlaceTable.h"
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace
 {
@@ -90,7 +93,9 @@ TEST (ImageTables, BothTablesHoldTheSameNamesInByteOrderAndEndInAZeroRow)
             EXPECT_STREQ (table[i].name, expected[i].name);
             EXPECT_STREQ (table[i].variant, t == 0 ? "small" : "big");
             if (i > 0)
+            {
                 EXPECT_LT (std::strcmp (table[i - 1].name, table[i].name), 0) << table[i].name;
+            }
         }
     }
 }
@@ -146,9 +151,25 @@ TEST (ImageTables, EveryRequestedNameIsInBothTables)
 
 class GetImage : public ::testing::TestWithParam<int> {};
 
+namespace
+{
+std::vector<std::string> fellBack;
+
+struct FallbackRecorder
+{
+    FallbackRecorder()
+    {
+        fellBack.clear();
+        imageFallbackHook = [] (const char* name) { fellBack.push_back (name == nullptr ? "(null)" : name); };
+    }
+    ~FallbackRecorder() { imageFallbackHook = nullptr; }
+};
+}
+
 TEST_P (GetImage, ServesTheTableOfTheScaleAndFallsBackToTheSmallArrow)
 {
     ScaleGuard scale (GetParam());
+    FallbackRecorder recorder;
     const int factor = GetParam() > 1 ? 2 : 1;
     const juce::Image knob = getImage ("Knob-1.png");
     EXPECT_EQ (knob.getWidth(), 83 * factor);
@@ -162,6 +183,8 @@ TEST_P (GetImage, ServesTheTableOfTheScaleAndFallsBackToTheSmallArrow)
         EXPECT_EQ (fallback.getHeight(), 8) << unknown;
     }
     EXPECT_EQ (getImage (nullptr).getWidth(), 17);
+    // Each fallback, and nothing else, is seen by the hook.
+    EXPECT_EQ (fellBack, (std::vector<std::string> { "knob-1.png", "Knob-1", "Knob-1.PNG", "", "Nothing.png", "(null)" }));
 }
 
 INSTANTIATE_TEST_SUITE_P (Scales, GetImage, ::testing::Values (0, 1, 2, 3));
@@ -199,4 +222,58 @@ TEST (DrawImagePart, ScaleBeyondTwoStillDrawsWholeFrames)
     }
     EXPECT_EQ (shownFrame (drawnAt3, { 0, 0, 83, 83 }, strip, 129, 83, 83, 2), 64);
     EXPECT_EQ (difference (drawnAt2, { 0, 0, 83, 83 }, drawnAt3, 0, 83, 83, 2), 0);
+}
+
+namespace
+{
+// Part of an image, drawn at the image's own resolution so that the copy is pixel for pixel.
+struct PartCase
+{
+    const char* what;
+    int uiScale;
+    const char* name;
+    int resolution;  // of the table that serves `name` at that scale
+    int sx, sy, sw, sh;
+};
+
+const PartCase partCases[] = {
+    // Less than half the width of a small image: a width comparison takes it for a big one.
+    { "small background at scale 1", 1, "Main-Page-Background.png", 1, 600, 400, 200, 150 },
+    { "right half of the small stand-in at scale 2", 2, "No such image.png", 1, 9, 0, 8, 8 },
+    { "big background at scale 2", 2, "Main-Page-Background.png", 2, 600, 400, 200, 150 },
+    { "second caption frame at scale 1", 1, "Reverb.png", 1, 0, 16, 46, 16 },
+    { "second caption frame at scale 2", 2, "Reverb.png", 2, 0, 16, 46, 16 },
+};
+}
+
+TEST (DrawImagePart, APartIsTakenAtTheResolutionOfTheTableThatServedTheImage)
+{
+    for (const auto& c : partCases)
+    {
+        SCOPED_TRACE (c.what);
+        ScaleGuard scale (c.uiScale);
+        const juce::Image image = getImage (c.name);
+        ASSERT_EQ (image.getWidth() % c.resolution, 0);
+        const juce::Rectangle<int> wanted (c.sx * c.resolution, c.sy * c.resolution, c.sw * c.resolution, c.sh * c.resolution);
+        ASSERT_TRUE (image.getBounds().contains (wanted));
+        const juce::Image expectedPart = image.getClippedImage (wanted);
+        ASSERT_FALSE (isBlank (expectedPart));
+
+        const juce::Image drawn = render (c.sw, c.sh, c.resolution, [&] (juce::Graphics& g) {
+            drawImagePart (g, image, 0, 0, c.sw, c.sh, c.sx, c.sy, c.sw, c.sh);
+        });
+        EXPECT_EQ (difference (drawn, { 0, 0, c.sw, c.sh }, expectedPart, 0, c.sw, c.sh, c.resolution), 0);
+    }
+}
+
+TEST (DrawImagePart, AnImageKeepsItsResolutionWhenTheScaleChangesLater)
+{
+    juce::Image small;
+    {
+        ScaleGuard one (1);
+        small = getImage ("Echo.png");
+    }
+    ScaleGuard two (2);
+    const juce::Image drawn = render (34, 16, 1, [&] (juce::Graphics& g) { drawImagePart (g, small, 0, 0, 34, 16, 0, 16, 34, 16); });
+    EXPECT_EQ (shownFrame (drawn, { 0, 0, 34, 16 }, small, 2, 34, 16, 1), 1);
 }
