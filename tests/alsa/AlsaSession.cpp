@@ -582,10 +582,14 @@ Session::Result Session::dumpSet()
             minGap = std::min (minGap, dumps[k].startedUs - dumps[k - 1].startedUs);
         maxPieces = std::max (maxPieces, dumps[k].pieces);
     }
-    if (minGap < 200000)
+    // The editor sleeps 200 ms after each dump; the receiver's clock reads each arrival a little
+    // late or early (a few ms under emulation), so a gap just short of 200 ms is jitter, and
+    // one that is shorter by more than that is a send without its pause.
+    constexpr long long receiveJitterUs = 5000;
+    if (minGap < 200000 - receiveJitterUs)
         return fail ("two dumps came only " + std::to_string (minGap / 1000.0) + " ms apart");
     char b[120];
-    std::snprintf (b, sizeof (b), "programs 7..27 intact, at least %.1f ms apart, up to %d reads each", minGap / 1000.0, maxPieces);
+    std::snprintf (b, sizeof (b), "programs 7..27 intact, received at least %.1f ms apart, up to %d reads each", minGap / 1000.0, maxPieces);
     return pass (b);
 }
 
@@ -596,6 +600,9 @@ Session::Result Session::programChangeOnContentPage()
     if (! cue (cuePath, "pc 3"))
         return fail ("cannot cue the instrument");
     auto r = expectEditBuffers (from, 3, 1, 20000);
+    if (r.failure.find ("came 2 times") != std::string::npos)
+        r.failure += ": the second 20 ms after the first one's 200 ms pause, so the user list's refresh"
+                     " (its selection change) sent it before the tick's own send";
     return r.failure.empty() ? pass ("sound 3 sent once") : r;
 }
 
