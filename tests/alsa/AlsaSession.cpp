@@ -583,9 +583,9 @@ Session::Result Session::dumpSet()
         maxPieces = std::max (maxPieces, dumps[k].pieces);
     }
     // The editor sleeps 200 ms after each dump; the receiver's clock reads each arrival a little
-    // late or early (a few ms under emulation), so a gap just short of 200 ms is jitter, and
-    // one that is shorter by more than that is a send without its pause.
-    constexpr long long receiveJitterUs = 5000;
+    // late or early (up to a few ms under emulation), so a gap a little short of 200 ms is jitter;
+    // a dump sent without its pause would follow the one before within a few ms.
+    constexpr long long receiveJitterUs = 10000;
     if (minGap < 200000 - receiveJitterUs)
         return fail ("two dumps came only " + std::to_string (minGap / 1000.0) + " ms apart");
     char b[120];
