@@ -1,0 +1,814 @@
+// One session of the editor against the real MIDI system, driven through the X server as a user
+// would drive it and checked on the instrument's side. Runs inside the test machine:
+//   alsa_session --mode seq|virmidi --editor KEditor --instrument alsa_instrument --out DIR
+// Prints "PASS <step>" or "FAIL <step>: why" for every step; exits with the number of failures.
+
+#include <alsa/asoundlib.h>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <functional>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+#include "sound/SoundDump.h"
+#include "tests/alsa/InstrumentLog.h"
+#include "tests/alsa/InstrumentLogic.h"
+#include "tests/alsa/Subprocess.h"
+
+namespace
+{
+struct Rect
+{
+    int x, y, w, h;
+    Rect offset (int dx, int dy) const { return { x + dx, y + dy, w, h }; }
+    int cx() const { return x + w / 2; }
+    int cy() const { return y + h / 2; }
+};
+
+// Where the controls are, from the place table; window coordinates unless said otherwise.
+namespace place
+{
+constexpr Rect contentButton { 121, 17, 50, 42 };   // row 1, "Content"
+constexpr Rect soundButton { 201, 17, 50, 42 };     // row 2, "Sound"
+constexpr int pageX = 74, pageY = 92;                // the content page's origin
+constexpr Rect reqSet { 45, 219, 100, 48 };          // row 20, "ReqSet", in the page
+constexpr Rect dumpSet { 45, 279, 100, 48 };         // row 21, "DumpSet", in the page
+constexpr Rect userList { 166, 57, 238, 450 };       // in the page
+constexpr int rowHeight = 16;
+constexpr Rect hammerLevel { 130, 211, 83, 83 };     // row 28, the Model page's first knob (CC 32)
+}
+
+constexpr int modelKnobCc = 32;
+
+struct Options
+{
+    std::string mode, editor, instrument, out;
+};
+
+bool isSoundDump (const MidiBytes& m)  { return kestraneCommand (m) == kestrane::soundDump && m.size() > 5; }
+bool isEditBuffer (const MidiBytes& m) { return isSoundDump (m) && m[5] == 127; }
+bool isCc (const MidiBytes& m)         { return m.size() == 3 && (m[0] & 0xF0) == 0xB0; }
+
+MidiBytes probeFor (int d) { return { 0xF0, 0x7D, 0x2B, static_cast<uint8_t> (d), kestrane::probe, 0xF7 }; }
+const MidiBytes globalRequest = { 0xF0, 0x7D, 0x2B, 0x7F, 0x02, 0x7F, 0xF7 };
+const MidiBytes soundRequest = { 0xF0, 0x7D, 0x2B, 0x7F, 0x00, 0x7F, 0xF7 };
+
+bool checksumOk (const MidiBytes& m)
+{
+    unsigned sum = 0;
+    for (size_t i = 1; i + 1 < m.size(); ++i)
+        sum += m[i];
+    return (sum & 0x7F) == 0;
+}
+
+// The ports that JUCE lists as outputs (writable with subscription), in its order: clients
+// after the system client, each client's ports in turn.
+std::vector<std::string> sequencerOutputs()
+{
+    std::vector<std::string> names;
+    snd_seq_t* seq = nullptr;
+    if (snd_seq_open (&seq, "default", SND_SEQ_OPEN_DUPLEX, 0) < 0)
+        return names;
+    snd_seq_client_info_t* ci;
+    snd_seq_port_info_t* pi;
+    snd_seq_client_info_alloca (&ci);
+    snd_seq_port_info_alloca (&pi);
+    snd_seq_client_info_set_client (ci, 0);
+    while (snd_seq_query_next_client (seq, ci) == 0)
+    {
+        snd_seq_port_info_set_client (pi, snd_seq_client_info_get_client (ci));
+        snd_seq_port_info_set_port (pi, -1);
+        while (snd_seq_query_next_port (seq, pi) == 0)
+            if ((snd_seq_port_info_get_capability (pi) & SND_SEQ_PORT_CAP_SUBS_WRITE) != 0)
+                names.push_back (snd_seq_port_info_get_name (pi));
+    }
+    snd_seq_close (seq);
+    return names;
+}
+
+int indexOf (const std::vector<std::string>& names, const std::string& prefix)
+{
+    for (size_t i = 0; i < names.size(); ++i)
+        if (names[i].compare (0, prefix.size(), prefix) == 0)
+            return static_cast<int> (i);
+    return -1;
+}
+
+std::string joined (const std::vector<std::string>& names)
+{
+    std::string s;
+    for (size_t i = 0; i < names.size(); ++i)
+        s += (i ? ", " : "") + std::to_string (i) + " \"" + names[i] + "\"";
+    return s;
+}
+
+// Port names of the sequencer client called `client`.
+std::vector<std::string> clientPorts (const std::string& client)
+{
+    std::vector<std::string> names;
+    snd_seq_t* seq = nullptr;
+    if (snd_seq_open (&seq, "default", SND_SEQ_OPEN_DUPLEX, 0) < 0)
+        return names;
+    snd_seq_client_info_t* ci;
+    snd_seq_port_info_t* pi;
+    snd_seq_client_info_alloca (&ci);
+    snd_seq_port_info_alloca (&pi);
+    snd_seq_client_info_set_client (ci, -1);
+    while (snd_seq_query_next_client (seq, ci) == 0)
+    {
+        if (client != snd_seq_client_info_get_name (ci))
+            continue;
+        snd_seq_port_info_set_client (pi, snd_seq_client_info_get_client (ci));
+        snd_seq_port_info_set_port (pi, -1);
+        while (snd_seq_query_next_port (seq, pi) == 0)
+            names.push_back (snd_seq_port_info_get_name (pi));
+    }
+    snd_seq_close (seq);
+    return names;
+}
+
+bool xdotool (const std::vector<std::string>& args, std::string* output = nullptr)
+{
+    std::vector<std::string> command { "xdotool" };
+    command.insert (command.end(), args.begin(), args.end());
+    return runCommand (command, 20000, output) == 0;
+}
+
+std::vector<std::string> visibleWindows (const std::string& namePattern)
+{
+    std::string out;
+    std::vector<std::string> ids;
+    if (! xdotool ({ "search", "--onlyvisible", "--name", namePattern }, &out))
+        return ids;
+    size_t start = 0;
+    for (size_t nl; (nl = out.find ('\n', start)) != std::string::npos; start = nl + 1)
+        if (nl > start)
+            ids.push_back (out.substr (start, nl - start));
+    return ids;
+}
+
+bool windowGeometry (const std::string& id, Rect& r)
+{
+    std::string out;
+    if (! xdotool ({ "getwindowgeometry", "--shell", id }, &out))
+        return false;
+    auto value = [&] (const char* key) {
+        const auto at = out.find (std::string (key) + "=");
+        return at == std::string::npos ? -1 : std::atoi (out.c_str() + at + std::strlen (key) + 1);
+    };
+    r = { value ("X"), value ("Y"), value ("WIDTH"), value ("HEIGHT") };
+    return r.w > 0;
+}
+
+class Session
+{
+public:
+    explicit Session (Options o)
+        : opt (std::move (o)), raw (opt.mode == "virmidi"), work ("/tmp/alsa-session-" + opt.mode),
+          ilog (work + "/instrument.log"), blog (work + "/bystander.log")
+    {
+    }
+
+    int run();
+
+private:
+    struct Result
+    {
+        std::string failure;  // empty: passed
+        std::string detail;
+    };
+    static Result pass (std::string detail = {}) { return { {}, std::move (detail) }; }
+    static Result fail (std::string why) { return { std::move (why), {} }; }
+
+    void step (const std::string& name, bool later_steps_need_it, const std::function<Result()>& body);
+
+    Result start();
+    Result probe();
+    Result request();
+    Result dumpSet();
+    Result programChangeOnContentPage();
+    Result knob();
+    Result programChangeOnModelPage();
+    Result secondClient();
+    Result restart();
+    Result screenshot();
+
+    // Waiting, always with a limit.
+    bool waitFor (const std::function<bool()>& condition, int timeoutMs);
+    bool waitQuiet (int quietMs, int timeoutMs);  // the instrument takes nothing new for quietMs
+    std::vector<MidiBytes> received (size_t from, const std::function<bool (const MidiBytes&)>& which) const;
+    std::string receivedList (size_t from) const;
+
+    bool startInstrument (Subprocess& p, InstrumentLog& log, const std::string& cue, bool bystander);
+    bool cue (const std::string& fifo, const std::string& line);
+    void click (const Rect& r);
+    void clickUserRow (int row);
+    Rect inPage (const Rect& r) const { return r.offset (place::pageX, place::pageY); }
+    std::string checkEditBuffer (const MidiBytes& got, int program) const;
+    Result expectEditBuffers (size_t from, int program, int count, int timeoutMs);
+    Result expectFoundAgain (size_t from, const char* when);
+
+    Options opt;
+    bool raw;
+    std::string work;
+    InstrumentLogic logic;
+    Subprocess instrument, editor, bystander;
+    InstrumentLog ilog, blog;
+    std::string cuePath, bystanderCuePath;
+    Rect window { 0, 0, 0, 0 };
+    int device = -1;  // the output index that the editor's probe named
+    std::string blocked;
+    int failures = 0;
+
+    // A click that JUCE takes only when the next X event comes (see waitFor).
+    void xEventSent();
+    long long lastXEventAt = 0;
+    bool nudged = true;
+    std::string currentStep;
+    std::vector<std::string> nudgesThatHelped;
+};
+
+void Session::xEventSent()
+{
+    lastXEventAt = monotonicUs();
+    nudged = false;
+}
+
+void Session::step (const std::string& name, bool laterStepsNeedIt, const std::function<Result()>& body)
+{
+    const long long t0 = monotonicUs();
+    currentStep = name;
+    Result r = blocked.empty() ? body() : fail ("not run: " + blocked);
+    const double seconds = (monotonicUs() - t0) / 1e6;
+    const std::string full = opt.mode + "/" + name;
+    if (r.failure.empty())
+        std::printf ("PASS %s%s%s [%.1f s]\n", full.c_str(), r.detail.empty() ? "" : ": ", r.detail.c_str(), seconds);
+    else
+    {
+        ++failures;
+        std::printf ("FAIL %s: %s [%.1f s]\n", full.c_str(), r.failure.c_str(), seconds);
+        if (laterStepsNeedIt && blocked.empty())
+            blocked = name + " failed";
+    }
+    std::fflush (stdout);
+}
+
+// Now and then a click or a key has no effect until the next X event reaches the window (the
+// events wait in Xlib's queue while nothing wakes JUCE's event loop). A user moves the mouse all
+// the time; here, after 4 s without the awaited effect, the pointer moves by one pixel, and the
+// clicks that this helped are reported at the end.
+bool Session::waitFor (const std::function<bool()>& condition, int timeoutMs)
+{
+    const long long end = monotonicUs() + timeoutMs * 1000LL;
+    long long nudgedAt = 0;
+    for (;;)
+    {
+        ilog.poll();
+        blog.poll();
+        if (condition())
+        {
+            if (nudgedAt != 0 && monotonicUs() - nudgedAt < 1000000)
+                nudgesThatHelped.push_back (currentStep);
+            return true;
+        }
+        if (monotonicUs() > end)
+            return false;
+        if (! nudged && monotonicUs() - lastXEventAt > 4000000)
+        {
+            nudged = true;
+            xdotool ({ "mousemove_relative", "1", "0" });
+            nudgedAt = monotonicUs();
+        }
+        sleepMs (20);
+    }
+}
+
+bool Session::waitQuiet (int quietMs, int timeoutMs)
+{
+    const long long end = monotonicUs() + timeoutMs * 1000LL;
+    size_t seen = ilog.messages.size() + blog.messages.size();
+    long long since = monotonicUs();
+    for (;;)
+    {
+        ilog.poll();
+        blog.poll();
+        const size_t now = ilog.messages.size() + blog.messages.size();
+        if (now != seen)
+        {
+            seen = now;
+            since = monotonicUs();
+        }
+        if (monotonicUs() - since >= quietMs * 1000LL)
+            return true;
+        if (monotonicUs() > end)
+            return false;
+        sleepMs (20);
+    }
+}
+
+std::vector<MidiBytes> Session::received (size_t from, const std::function<bool (const MidiBytes&)>& which) const
+{
+    std::vector<MidiBytes> r;
+    for (auto& m : incomingSince (ilog, from))
+        if (which (m.bytes))
+            r.push_back (m.bytes);
+    return r;
+}
+
+std::string Session::receivedList (size_t from) const
+{
+    std::string s;
+    int n = 0;
+    for (auto& m : incomingSince (ilog, from))
+    {
+        if (++n > 8)
+        {
+            s += "; ...";
+            break;
+        }
+        s += (s.empty() ? "" : "; ") + hexOf (m.bytes, 8);
+    }
+    return s.empty() ? "nothing" : s;
+}
+
+bool Session::startInstrument (Subprocess& p, InstrumentLog& log, const std::string& cuePipe, bool bystander)
+{
+    std::vector<std::string> args { opt.instrument };
+    if (bystander)
+        args.insert (args.end(), { "--seq", "Bystander", "--silent" });
+    else if (raw)
+        args.push_back ("--raw");
+    else
+        args.insert (args.end(), { "--seq", "Kestrane" });
+    args.insert (args.end(), { "--log", work + (bystander ? "/bystander.log" : "/instrument.log"), "--cue", cuePipe });
+    log.poll();
+    const int readyBefore = log.readyCount;
+    if (! p.start (args, opt.out + "/alsa-" + opt.mode + (bystander ? "-bystander.err" : "-instrument.err")))
+        return false;
+    return waitFor ([&] { return log.readyCount > readyBefore || ! p.running(); }, 20000) && p.running();
+}
+
+bool Session::cue (const std::string& fifo, const std::string& line)
+{
+    const int fd = ::open (fifo.c_str(), O_WRONLY | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    const std::string text = line + "\n";
+    const bool ok = write (fd, text.data(), text.size()) == static_cast<ssize_t> (text.size());
+    ::close (fd);
+    return ok;
+}
+
+void Session::click (const Rect& r)
+{
+    const std::string x = std::to_string (window.x + r.cx()), y = std::to_string (window.y + r.cy());
+    xdotool ({ "mousemove", "--sync", x, y, "sleep", "0.05", "click", "1" });
+    xEventSent();
+}
+
+void Session::clickUserRow (int row)
+{
+    const Rect list = inPage (place::userList);
+    click ({ list.x, list.y + row * place::rowHeight, list.w / 2, place::rowHeight });
+}
+
+// An edit-buffer dump of the instrument's own program: the same bytes but for the program
+// number (127) and the checksum that goes with it.
+std::string Session::checkEditBuffer (const MidiBytes& got, int program) const
+{
+    const MidiBytes& own = logic.programs()[static_cast<size_t> (program)];
+    if (got.size() != own.size())
+        return "a dump of " + std::to_string (got.size()) + " bytes instead of " + std::to_string (own.size());
+    if (got[5] != 127)
+        return "program byte " + std::to_string (got[5]) + " instead of 127";
+    if (! checksumOk (got))
+        return "bad checksum";
+    for (size_t i = 0; i < got.size(); ++i)
+        if (i != 5 && i != soundDumpLength - 2 && got[i] != own[i])
+        {
+            char b[160];
+            std::snprintf (b, sizeof (b), "not the instrument's sound %d: byte %zu is %02X, not %02X", program, i, got[i], own[i]);
+            return b;
+        }
+    return {};
+}
+
+Session::Result Session::expectEditBuffers (size_t from, int program, int count, int timeoutMs)
+{
+    waitFor ([&] { return received (from, isEditBuffer).size() >= static_cast<size_t> (count); }, timeoutMs);
+    waitQuiet (2000, 20000);
+    std::vector<LoggedMessage> dumps;
+    for (auto& m : incomingSince (ilog, from))
+        if (isEditBuffer (m.bytes))
+            dumps.push_back (m);
+    if (dumps.size() != static_cast<size_t> (count))
+    {
+        std::string when;
+        for (auto& d : dumps)
+            when += (when.empty() ? " at +" : ", +") + std::to_string ((d.timeUs - dumps[0].timeUs) / 1000) + " ms";
+        return fail ("sound " + std::to_string (program) + " came " + std::to_string (dumps.size())
+                     + " times as the edit buffer, not " + std::to_string (count)
+                     + (dumps.empty() ? " (received: " + receivedList (from) + ")" : when));
+    }
+    for (auto& d : dumps)
+    {
+        const auto why = checkEditBuffer (d.bytes, program);
+        if (! why.empty())
+            return fail (why);
+    }
+    return pass();
+}
+
+//==============================================================================
+Session::Result Session::start()
+{
+    if (access ("/dev/snd/seq", R_OK | W_OK) != 0)
+        return fail ("no sequencer: /dev/snd/seq cannot be opened");
+    if (getenv ("DISPLAY") == nullptr)
+        return fail ("no X display: DISPLAY is not set");
+    for (auto* f : { &cuePath, &bystanderCuePath })
+    {
+        *f = work + (f == &cuePath ? "/cue" : "/bystander-cue");
+        unlink (f->c_str());
+        if (mkfifo (f->c_str(), 0600) != 0)
+            return fail ("cannot make the FIFO " + *f);
+    }
+    if (! startInstrument (instrument, ilog, cuePath, false))
+        return fail ("the instrument did not start (see alsa-" + opt.mode + "-instrument.err)");
+
+    if (! editor.start ({ opt.editor }, opt.out + "/alsa-" + opt.mode + "-editor.log"))
+        return fail ("cannot start " + opt.editor);
+    std::string id;
+    const bool shown = waitFor ([&] {
+        if (! editor.running())
+            return true;
+        const auto ids = visibleWindows ("^K-Editor$");
+        if (ids.empty() || ! windowGeometry (ids.front(), window))
+            return false;
+        id = ids.front();
+        return window.w == 1024 && window.h == 768;
+    }, 90000);
+    if (! editor.running())
+        return fail ("the editor exited at start (see alsa-" + opt.mode + "-editor.log)");
+    if (! shown)
+        return fail (id.empty() ? "no window \"K-Editor\" appeared"
+                                : "the window stayed " + std::to_string (window.w) + " x " + std::to_string (window.h));
+    return pass ("instrument " + ilog.notes.back().substr (6) + "; window at (" + std::to_string (window.x) + ", "
+                 + std::to_string (window.y) + "); outputs " + joined (sequencerOutputs()));
+}
+
+// Found by its probe: before its answer it takes nothing but the probe, after it the global
+// request, once, on the output that the probe came on (else it would not arrive here).
+Session::Result Session::probe()
+{
+    const size_t from = 0;
+    if (! waitFor ([&] { return ! received (from, [] (const MidiBytes& m) { return m == globalRequest; }).empty(); }, 90000))
+        return fail ("no global request arrived (received: " + receivedList (from) + ")");
+    waitQuiet (1500, 10000);
+
+    const auto& all = ilog.messages;
+    size_t answerAt = all.size();
+    for (size_t i = 0; i < all.size(); ++i)
+        if (! all[i].incoming && kestraneCommand (all[i].bytes) == kestrane::probeAnswer)
+        {
+            answerAt = i;
+            break;
+        }
+    std::vector<MidiBytes> before, after;
+    for (size_t i = 0; i < all.size(); ++i)
+        if (all[i].incoming)
+            (i < answerAt ? before : after).push_back (all[i].bytes);
+    if (answerAt == all.size())
+        return fail ("the instrument never answered a probe");
+    if (before.size() != 1 || kestraneCommand (before[0]) != kestrane::probe || before[0].size() != 6)
+        return fail ("before its answer it received " + receivedList (from) + ", not just one probe");
+    device = before[0][3];
+    if (all[answerAt].bytes != MidiBytes ({ 0xF0, 0x7D, 0x2B, static_cast<uint8_t> (device), 0x7B, 0xF7 }))
+        return fail ("the answer " + hexOf (all[answerAt].bytes) + " does not name output " + std::to_string (device));
+    if (after.size() != 1 || after[0] != globalRequest)
+        return fail ("after its answer it received " + std::to_string (after.size()) + " messages, not the global request once: "
+                     + receivedList (answerAt));
+    const auto outputs = sequencerOutputs();
+    const int expected = indexOf (outputs, raw ? "VirMIDI" : "Kestrane");
+    if (device != expected)
+        return fail ("the probe named output " + std::to_string (device) + ", but the instrument is output "
+                     + std::to_string (expected) + " of " + joined (outputs));
+    if (device == 0)
+        return fail ("the instrument is the first port, so the probe had nothing to choose");
+    return pass ("probe on output " + std::to_string (device) + ", then the global request once");
+}
+
+// "ReqSet" brings the 28 sounds; user row 5 then goes back as the edit buffer, byte for byte the
+// instrument's sound 5 but for the program and the checksum.
+Session::Result Session::request()
+{
+    size_t from = ilog.messages.size();
+    click (inPage (place::reqSet));
+    if (! waitFor ([&] { return ! received (from, [] (const MidiBytes& m) { return m == soundRequest; }).empty(); }, 20000))
+        return fail ("no sound request arrived after a click on \"ReqSet\" (received: " + receivedList (from) + ")");
+    auto sentDumps = [&] {
+        int n = 0;
+        for (size_t i = from; i < ilog.messages.size(); ++i)
+            n += ! ilog.messages[i].incoming && isSoundDump (ilog.messages[i].bytes);
+        return n;
+    };
+    if (! waitFor ([&] { return sentDumps() == 28; }, 60000))
+        return fail ("the instrument sent " + std::to_string (sentDumps()) + " of its 28 dumps");
+    waitQuiet (2000, 30000);
+    const auto requests = received (from, [] (const MidiBytes& m) { return m == soundRequest; });
+    if (requests.size() != 1)
+        return fail (std::to_string (requests.size()) + " sound requests for one click");
+    const size_t meanwhile = received (from, isEditBuffer).size();
+
+    from = ilog.messages.size();
+    clickUserRow (5);
+    auto r = expectEditBuffers (from, 5, 1, 20000);
+    if (! r.failure.empty())
+        return fail ("after a click on user row 5: " + r.failure);
+    int pieces = 0;
+    for (auto& m : incomingSince (ilog, from))
+        if (isEditBuffer (m.bytes))
+            pieces = m.pieces;
+    return pass ("28 dumps sent; row 5 came back as the edit buffer (in " + std::to_string (pieces) + " reads); "
+                 + std::to_string (meanwhile) + " edit-buffer dumps while the dumps were taken");
+}
+
+// "DumpSet" with "Dump User Banks only": programs 7..27, each the instrument's own sound as it
+// came, at least 200 ms apart.
+Session::Result Session::dumpSet()
+{
+    const size_t from = ilog.messages.size();
+    click (inPage (place::dumpSet));
+    std::vector<std::string> alert;
+    if (! waitFor ([&] { return ! (alert = visibleWindows ("^Dump Kestrane Soundset$")).empty(); }, 20000))
+        return fail ("no question \"Dump Kestrane Soundset\" appeared");
+    Rect box;
+    if (! windowGeometry (alert.front(), box))
+        return fail ("the question's window has no geometry");
+    // Return is the first button's key: "Dump User Banks only".
+    xdotool ({ "mousemove", "--sync", std::to_string (box.cx()), std::to_string (box.cy()) });
+    xdotool ({ "windowfocus", alert.front() });
+    xdotool ({ "key", "Return" });
+    xEventSent();
+
+    auto programDumps = [&] {
+        std::vector<LoggedMessage> r;
+        for (auto& m : incomingSince (ilog, from))
+            if (isSoundDump (m.bytes) && m.bytes[5] != 127)
+                r.push_back (m);
+        return r;
+    };
+    waitFor ([&] { return programDumps().size() >= 21; }, 60000);
+    waitQuiet (2000, 20000);
+    const auto dumps = programDumps();
+    if (! visibleWindows ("^Dump Kestrane Soundset$").empty())
+        return fail ("the question is still on the screen after Return; " + std::to_string (dumps.size()) + " dumps");
+    if (dumps.size() != 21)
+        return fail (std::to_string (dumps.size()) + " dumps arrived, not 21");
+    long long minGap = 1LL << 40;
+    int maxPieces = 0;
+    for (size_t k = 0; k < dumps.size(); ++k)
+    {
+        const int p = static_cast<int> (k) + 7;
+        const auto& m = dumps[k].bytes;
+        if (m[5] != p)
+            return fail ("dump " + std::to_string (k + 1) + " is for program " + std::to_string (m[5]) + ", not " + std::to_string (p));
+        if (m != logic.programs()[static_cast<size_t> (p)])
+            return fail ("the dump for program " + std::to_string (p) + " is not the instrument's own sound "
+                         + (checksumOk (m) && m.size() == soundDumpLength ? "(well-formed)" : "(broken)"));
+        if (k > 0)
+            minGap = std::min (minGap, dumps[k].startedUs - dumps[k - 1].startedUs);
+        maxPieces = std::max (maxPieces, dumps[k].pieces);
+    }
+    // The editor sleeps 200 ms after each dump; the receiver's clock reads each arrival a little
+    // late or early (up to a few ms under emulation), so a gap a little short of 200 ms is jitter;
+    // a dump sent without its pause would follow the one before within a few ms.
+    constexpr long long receiveJitterUs = 10000;
+    if (minGap < 200000 - receiveJitterUs)
+        return fail ("two dumps came only " + std::to_string (minGap / 1000.0) + " ms apart");
+    char b[120];
+    std::snprintf (b, sizeof (b), "programs 7..27 intact, received at least %.1f ms apart, up to %d reads each", minGap / 1000.0, maxPieces);
+    return pass (b);
+}
+
+// On the content page a Program Change selects the sound and sends it once.
+Session::Result Session::programChangeOnContentPage()
+{
+    const size_t from = ilog.messages.size();
+    if (! cue (cuePath, "pc 3"))
+        return fail ("cannot cue the instrument");
+    auto r = expectEditBuffers (from, 3, 1, 20000);
+    if (r.failure.find ("came 2 times") != std::string::npos)
+        r.failure += ": the second 20 ms after the first one's 200 ms pause, so the user list's refresh"
+                     " (its selection change) sent it before the tick's own send";
+    return r.failure.empty() ? pass ("sound 3 sent once") : r;
+}
+
+// A Model knob dragged goes out as CC 32 on the channel of the instrument's global dump.
+Session::Result Session::knob()
+{
+    size_t from = ilog.messages.size();
+    clickUserRow (5);
+    auto r = expectEditBuffers (from, 5, 1, 20000);
+    if (! r.failure.empty())
+        return fail ("selecting row 5: " + r.failure);
+    from = ilog.messages.size();
+    click (place::soundButton);  // sound 5 is a Model sound: the Model page
+    r = expectEditBuffers (from, 5, 1, 20000);
+    if (! r.failure.empty())
+        return fail ("the \"Sound\" button: " + r.failure);
+
+    from = ilog.messages.size();
+    const Rect k = place::hammerLevel;
+    std::vector<std::string> drag { "mousemove", "--sync", std::to_string (window.x + k.cx()), std::to_string (window.y + k.cy()),
+                                    "mousedown", "1" };
+    for (int i = 1; i <= 8; ++i)
+        drag.insert (drag.end(), { "sleep", "0.08", "mousemove", std::to_string (window.x + k.cx()),
+                                   std::to_string (window.y + k.cy() - 5 * i) });
+    drag.insert (drag.end(), { "sleep", "0.1", "mouseup", "1" });
+    xdotool (drag);
+    xEventSent();
+    waitFor ([&] { return ! received (from, [] (const MidiBytes& m) { return isCc (m) && m[1] == modelKnobCc; }).empty(); }, 20000);
+    waitQuiet (1500, 20000);
+    const auto ccs = received (from, isCc);
+    const uint8_t status = 0xB0 | InstrumentLogic::channel;
+    std::vector<int> values;
+    for (auto& m : ccs)
+    {
+        if (m[0] != status)
+            return fail ("a CC arrived as " + hexOf (m) + ", not on channel " + std::to_string (InstrumentLogic::channel + 1));
+        if (m[1] == modelKnobCc)
+            values.push_back (m[2]);
+    }
+    if (values.empty())
+        return fail ("the drag sent no CC 32 (received: " + receivedList (from) + ")");
+    for (size_t i = 1; i < values.size(); ++i)
+        if (values[i] <= values[i - 1])
+            return fail ("CC 32 went " + std::to_string (values[i - 1]) + " then " + std::to_string (values[i]) + " on an upward drag");
+    char b[120];
+    std::snprintf (b, sizeof (b), "%zu CCs %02X 20 vv, %d..%d", values.size(), status, values.front(), values.back());
+    return pass (b);
+}
+
+// On an engine page of another engine the Program Change shows that sound's page, which sends
+// it, and sends it once more.
+Session::Result Session::programChangeOnModelPage()
+{
+    const size_t from = ilog.messages.size();
+    if (! cue (cuePath, "pc 3"))
+        return fail ("cannot cue the instrument");
+    auto r = expectEditBuffers (from, 3, 2, 20000);
+    return r.failure.empty() ? pass ("sound 3 sent twice") : r;
+}
+
+// After a change of ports the editor probes again; the instrument answers and is the one that
+// the editor sends to.
+Session::Result Session::expectFoundAgain (size_t from, const char* when)
+{
+    auto probes = [&] { return received (from, [] (const MidiBytes& m) { return kestraneCommand (m) == kestrane::probe; }); };
+    if (! waitFor ([&] { return ! probes().empty(); }, 20000))
+        return fail (std::string ("no probe ") + when + " (received: " + receivedList (from) + ")");
+    if (! waitFor ([&] { return ! received (from, [] (const MidiBytes& m) { return m == globalRequest; }).empty(); }, 20000))
+        return fail (std::string ("no global request after the probe ") + when + " (received: " + receivedList (from) + ")");
+    waitQuiet (1500, 20000);
+    if (probes().size() != 1)
+        return fail (std::to_string (probes().size()) + " probes " + when);
+    return pass();
+}
+
+Session::Result Session::secondClient()
+{
+    click (place::contentButton);
+    waitQuiet (1500, 20000);
+
+    size_t from = ilog.messages.size();
+    if (! startInstrument (bystander, blog, bystanderCuePath, true))
+        return fail ("the second client did not start");
+    const int expected = indexOf (sequencerOutputs(), "Bystander");
+    auto r = expectFoundAgain (from, "when the second client came");
+    if (! r.failure.empty())
+        return r;
+    const auto seen = incomingSince (blog, 0);
+    if (seen.size() != 1 || seen[0].bytes != probeFor (expected))
+    {
+        std::string list;
+        for (auto& m : seen)
+            list += (list.empty() ? "" : "; ") + hexOf (m.bytes, 8);
+        return fail ("the second client (output " + std::to_string (expected) + ") received " + (list.empty() ? "nothing" : list)
+                     + ", not just its probe");
+    }
+
+    from = ilog.messages.size();
+    cue (bystanderCuePath, "quit");
+    if (! bystander.stop (5000))
+        return fail ("the second client does not go");
+    r = expectFoundAgain (from, "when the second client went");
+    if (! r.failure.empty())
+        return r;
+
+    from = ilog.messages.size();
+    clickUserRow (7);
+    r = expectEditBuffers (from, 7, 1, 20000);
+    if (! r.failure.empty())
+        return fail ("afterwards, user row 7: " + r.failure);
+    return pass ("probed again when it came (its own probe on output " + std::to_string (expected)
+                 + ") and when it went; row 7 reached the instrument");
+}
+
+Session::Result Session::restart()
+{
+    instrument.kill();
+    if (! raw)
+    {
+        // Until the editor has let go of the old port, a new one at the same place goes unseen.
+        if (! waitFor ([&] { return indexOf (clientPorts ("K-Editor"), "Kestrane") < 0; }, 20000))
+            return fail ("the editor kept its ports to the instrument after it went");
+    }
+    const size_t from = ilog.messages.size();
+    if (! startInstrument (instrument, ilog, cuePath, false))
+        return fail ("the instrument did not come back");
+    if (! raw)
+    {
+        auto r = expectFoundAgain (from, "when the instrument came back");
+        if (! r.failure.empty())
+            return r;
+    }
+    const size_t clickFrom = ilog.messages.size();
+    clickUserRow (9);
+    auto r = expectEditBuffers (clickFrom, 9, 1, 20000);
+    if (! r.failure.empty())
+        return fail ("after its return, user row 9: " + r.failure);
+    if (raw && ! received (from, [] (const MidiBytes& m) { return kestraneCommand (m) == kestrane::probe; }).empty())
+        return fail ("a probe behind the raw device, where no port came or went");
+    return pass (raw ? "the raw device's port stayed: no probe, and row 9 reached it"
+                     : "probed, answered, and row 9 reached it");
+}
+
+Session::Result Session::screenshot()
+{
+    const std::string to = opt.out + "/alsa-session-" + opt.mode + ".xwd";
+    if (runCommand ({ "cp", "/tmp/xvfb/Xvfb_screen0", to }, 20000) != 0)
+        return fail ("cannot copy /tmp/xvfb/Xvfb_screen0");
+    return pass (to);
+}
+
+int Session::run()
+{
+    mkdir (work.c_str(), 0755);
+    unlink ((work + "/instrument.log").c_str());
+    unlink ((work + "/bystander.log").c_str());
+    const long long t0 = monotonicUs();
+    std::printf ("== session over %s\n", raw ? "snd-virmidi's raw MIDI device" : "the instrument's own sequencer port");
+    std::fflush (stdout);
+
+    step ("start", true, [&] { return start(); });
+    step ("probe", true, [&] { return probe(); });
+    step ("request", false, [&] { return request(); });
+    step ("dump-set", false, [&] { return dumpSet(); });
+    step ("program-change-content-page", false, [&] { return programChangeOnContentPage(); });
+    step ("knob", false, [&] { return knob(); });
+    step ("program-change-model-page", false, [&] { return programChangeOnModelPage(); });
+    step ("second-client", false, [&] { return secondClient(); });
+    step ("instrument-restart", false, [&] { return restart(); });
+    blocked.clear();
+    step ("screenshot", false, [&] { return screenshot(); });
+
+    editor.stop (5000);
+    cue (cuePath, "quit");
+    instrument.stop (5000);
+    bystander.kill();
+    for (auto* f : { "instrument.log", "bystander.log" })
+        runCommand ({ "cp", work + "/" + f, opt.out + "/alsa-" + opt.mode + "-" + f }, 20000);
+    for (auto& s : nudgesThatHelped)
+        std::printf ("NOTE %s/%s: a click took effect only when the pointer moved once more\n", opt.mode.c_str(), s.c_str());
+    std::printf ("TIME %s session %.1f s, %d failed\n", opt.mode.c_str(), (monotonicUs() - t0) / 1e6, failures);
+    std::fflush (stdout);
+    return failures;
+}
+} // namespace
+
+int main (int argc, char** argv)
+{
+    Options o;
+    for (int i = 1; i + 1 < argc; i += 2)
+    {
+        const std::string a = argv[i];
+        if (a == "--mode")
+            o.mode = argv[i + 1];
+        else if (a == "--editor")
+            o.editor = argv[i + 1];
+        else if (a == "--instrument")
+            o.instrument = argv[i + 1];
+        else if (a == "--out")
+            o.out = argv[i + 1];
+    }
+    if ((o.mode != "seq" && o.mode != "virmidi") || o.editor.empty() || o.instrument.empty() || o.out.empty())
+    {
+        std::fprintf (stderr, "usage: alsa_session --mode seq|virmidi --editor KEditor --instrument alsa_instrument --out DIR\n");
+        return 2;
+    }
+    Session s (o);
+    return std::min (s.run(), 100);
+}
