@@ -10,8 +10,9 @@ PACKAGES := build-essential cmake ninja-build pkg-config \
 	libx11-dev libxrandr-dev libxinerama-dev libxcursor-dev libxext-dev \
 	fonts-dseg libgtest-dev libgmock-dev googletest libbenchmark-dev xvfb xauth xdotool imagemagick
 CI_PACKAGES := clang libclang-rt-14-dev
+VM_PACKAGES := qemu-system-x86 debootstrap cpio xz-utils zstd
 
-.PHONY: deps ci-deps build run test test-asan test-tsan fuzz bench clean
+.PHONY: deps ci-deps build run test test-alsa test-asan test-tsan fuzz bench clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES) $(EXTRA_PACKAGES); do dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'ok installed' || echo $$p; done); \
@@ -33,6 +34,16 @@ run: build
 # Every test goes through CTest; the GUI tests share one virtual display.
 test: build
 	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j$(JOBS) --timeout 600
+
+# The MIDI sessions against a real ALSA sequencer, in a virtual machine whose image is cached in
+# $(BUILD)/alsa-vm. The guest's screenshots come back as PNG in $(BUILD)/alsa-out, failed or not.
+test-alsa: build
+	@$(MAKE) --no-print-directory deps EXTRA_PACKAGES="$(VM_PACKAGES)"
+	@rm -rf $(BUILD)/alsa-out; status=0; \
+	$(SUDO) tools/alsa-vm/vm-run $(BUILD) $(BUILD)/alsa-out -- /src/tests/alsa/run-sessions.sh || status=$$?; \
+	for f in $(BUILD)/alsa-out/*.xwd $(BUILD)/alsa-out/*.pnm; do \
+	  [ ! -f "$$f" ] || { convert "$$f" "$${f%.*}.png" && echo "screenshot: $${f%.*}.png"; } || status=1; \
+	done; exit $$status
 
 test-asan: ci-deps
 	cmake -S . -B build-asan -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug -DKE_SANITIZE=address,undefined -DKE_BENCH=OFF
