@@ -60,7 +60,7 @@ void bottomStrip (juce::Graphics& g, int originX, int originY, bool engineCaptio
 
 void pageTitle (juce::Graphics& g, const juce::String& title, float x, float y)
 {
-    art::captionLeft (g, title, x, y, 13.0f, art::accent);
+    art::captionLeft (g, title, x, y, 13.0f, art::accent, true);
 }
 
 const char* knobCaption (const char* rowName)
@@ -102,11 +102,11 @@ void paintMainBackground (juce::Graphics& g)
         const PlaceRow& r = placeMainButtons[i];
         art::caption (g, pages[i - 1], (float) r.x + r.width * 0.5f, (float) (r.y + r.height) + 5.0f, 8.0f, art::text);
     }
-    art::captionLeft (g, "K-EDITOR", 520.0f, 26.0f, 24.0f, art::accent);
+    art::lcdCaptionLeft (g, "K-EDITOR", 520.0f, 26.0f, 24.0f, art::accent);
     art::captionLeft (g, "KESTRANE SOUND EDITOR", 522.0f, 58.0f, 8.0f, art::textDim);
     // The plate of the About spot at (818, 16, 40, 32).
     art::lcdWindow (g, R (820.0f, 18.0f, 36.0f, 28.0f));
-    art::caption (g, "?", 838.0f, 24.0f, 16.0f, art::accent);
+    art::lcdCaption (g, "?", 838.0f, 24.0f, 16.0f, art::accent);
     art::screws (g, R (0, 0, 1024, 768));
     // Bottom strip beside the "Global" button.
     g.setColour (art::line);
@@ -201,7 +201,7 @@ void paintFmBackground (juce::Graphics& g)
     const float rowY[] = { 57, 157, 251, 351, 445, 545 };
     const juce::Colour modulator (0xFF892220u), carrier (0xFF127E6Au);
     for (int pair = 0; pair < 3; ++pair)
-        art::section (g, R (16.0f, rowY[pair * 2] - 30.0f, 844.0f, rowY[pair * 2 + 1] - rowY[pair * 2] + 60.0f),
+        art::section (g, R (16.0f, rowY[pair * 2] - 30.0f, 844.0f, rowY[pair * 2 + 1] - rowY[pair * 2] + 66.0f),
                       juce::String ("PAIR ") + juce::String::charToString ((juce::juce_wchar) ('A' + pair)));
     for (int o = 0; o < 6; ++o)
     {
