@@ -253,12 +253,14 @@ void brushedPanel (juce::Graphics& g, juce::Rectangle<float> r)
     }
 }
 
-void section (juce::Graphics& g, juce::Rectangle<float> r, const juce::String& title)
+void section (juce::Graphics& g, juce::Rectangle<float> r, const juce::String& title, float titleCentre)
 {
     g.setColour (panelDark.withAlpha (0.55f));
     g.fillRoundedRectangle (r, 6.0f);
     const float h = 9.0f;
-    const auto tab = juce::Rectangle<float> (r.getX() + 12.0f, r.getY() - 6.0f, captionWidth (title, h, true) + 12.0f, 12.0f);
+    const float tabWidth = captionWidth (title, h, true) + 12.0f;
+    const float tabX = titleCentre < 0.0f ? r.getX() + 12.0f : titleCentre - tabWidth * 0.5f;
+    const auto tab = juce::Rectangle<float> (tabX, r.getY() - 6.0f, tabWidth, 12.0f);
     {
         // The frame breaks where the title sits in it.
         juce::Graphics::ScopedSaveState save (g);

@@ -46,8 +46,8 @@ std::vector<CaptionGround> captionGrounds();
 
 // A flat panel with a faint grain of horizontal lines, so large areas are not dead flat.
 void brushedPanel (juce::Graphics& g, juce::Rectangle<float> r);
-// A framed section with its title set into the top edge.
-void section (juce::Graphics& g, juce::Rectangle<float> r, const juce::String& title);
+// A framed section with its title set into the top edge, near its left end or centred on titleCentre.
+void section (juce::Graphics& g, juce::Rectangle<float> r, const juce::String& title, float titleCentre = -1.0f);
 // A dark display window for a value box, with unlit segments behind it.
 void lcdWindow (juce::Graphics& g, juce::Rectangle<float> r);
 // A recessed well (lists, slider tracks, bar troughs).
