@@ -80,6 +80,7 @@ juce::Image draw (const ImagePlan& plan, int scale)
                        juce::SoftwareImageType());
     juce::Graphics g (image);
     g.addTransform (juce::AffineTransform::scale ((float) scale));
+    art::setScale (scale);
     plan.paint (g);
     return image;
 }
@@ -115,6 +116,7 @@ juce::Image contactSheet (int scale)
     juce::Image sheet (juce::Image::ARGB, width * scale, height * scale, true, juce::SoftwareImageType());
     juce::Graphics g (sheet);
     g.addTransform (juce::AffineTransform::scale ((float) scale));
+    art::setScale (scale);
     g.fillAll (juce::Colour (0xFF505050u));
     for (size_t i = 0; i < std::size (images); ++i)
     {
@@ -152,6 +154,19 @@ int main (int argc, char** argv)
         std::fprintf (stderr, "usage: %s <png folder> <table .cpp> | --sheet <scale> <out.png>\n", argv[0]);
         return 2;
     }
+    // Quiet captions must still read: below 4.5:1 against their ground the build stops.
+    bool readable = true;
+    for (const auto& pair : art::captionGrounds())
+    {
+        const double ratio = art::contrast (pair.ink, pair.ground);
+        if (ratio < 4.5)
+        {
+            std::fprintf (stderr, "contrast of %s is %.2f:1, below 4.5:1\n", pair.what, ratio);
+            readable = false;
+        }
+    }
+    if (! readable)
+        return 1;
     for (size_t i = 1; i < std::size (images); ++i)
         if (std::strcmp (images[i - 1].name, images[i].name) >= 0)
         {
