@@ -8,7 +8,7 @@ FUZZ_SECONDS ?= 60
 PACKAGES := build-essential cmake ninja-build pkg-config \
 	juce-modules-source juce-tools libasound2-dev libfreetype-dev libpng-dev libjpeg-dev zlib1g-dev \
 	libx11-dev libxrandr-dev libxinerama-dev libxcursor-dev libxext-dev \
-	fonts-dseg fonts-dejavu-core libgtest-dev libgmock-dev googletest libbenchmark-dev xvfb xauth xdotool imagemagick
+	fonts-dseg fonts-dejavu-core libgtest-dev libgmock-dev googletest libbenchmark-dev xvfb xauth xdotool imagemagick tesseract-ocr
 CI_PACKAGES := clang libclang-rt-14-dev
 VM_PACKAGES := qemu-system-x86 debootstrap cpio xz-utils zstd
 
