@@ -1,5 +1,5 @@
 // The content page's lists while the instrument talks: a Program Change or a dump that arrives
-// during a drag or a rename, and what a Program Change sends.
+// during a drag, and what a Program Change sends.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -191,89 +191,6 @@ TEST_F (Lists, AProgramChangeSendsTheNewSoundOnceAfterTheShortPause)
             EXPECT_EQ (page().layerSlider.leftCaption, juce::String (user()[to].nameText()));
             EXPECT_EQ ((int) page().layerSlider.getValue(), 40);
             EXPECT_TRUE (page().userList.isRowSelected (to));
-        }
-    }
-}
-
-//==============================================================================
-TEST_F (Lists, ANameBeingTypedOutlastsARefreshThatKeepsTheSelection)
-{
-    // User row 3 is being renamed when something arrives from the instrument.
-    enum Arrival { dumpForAnotherSlot, dumpForTheEditBuffer, programChangeToAnotherSound };
-    const struct { const char* what; Arrival arrival; bool kept; } cases[] = {
-        { "a dump for slot 10", dumpForAnotherSlot, true },
-        { "a dump for the edit buffer", dumpForTheEditBuffer, true },
-        { "a Program Change to slot 10", programChangeToAnotherSound, false },
-    };
-    showOnDesktop();  // the field takes the keyboard focus
-    const auto users = user().records;
-    for (const auto& c : cases)
-    {
-        SCOPED_TRACE (c.what);
-        {
-            const juce::ScopedLock sl (userSoundsLock);
-            user().records = users;
-        }
-        page().userList.refresh();
-        const juce::String was3 = nameOf (user()[3]);
-        page().userList.selectRow (3);
-        const juce::MouseEvent click (juce::Desktop::getInstance().getMainMouseSource(), {}, {}, 0.0f, 0.0f, 0.0f,
-                                      0.0f, 0.0f, &page().userList, &page().userList, juce::Time(), {}, juce::Time(),
-                                      2, false);
-        page().userList.listBoxItemDoubleClicked (3, click);
-        ASSERT_NE (page().userList.editorLabel, nullptr);
-        juce::TextEditor* editor = page().userList.editorLabel->getCurrentTextEditor();
-        ASSERT_NE (editor, nullptr);
-        editor->grabKeyboardFocus();
-        pumpMessageLoop (50);
-        ASSERT_TRUE (editor->hasKeyboardFocus (true));
-        editor->setText ("Typed Name", false);
-
-        SoundRecord incoming = user()[5];
-        setSoundName (&incoming, "From The Kestrane");
-        MidiBytes dump (soundDumpLength);
-        encodeSoundDump (&incoming, dump.data(), 0);
-        switch (c.arrival)
-        {
-            case dumpForAnotherSlot:
-                kestrane->sendSoundDump (10, dump);
-                break;
-            case dumpForTheEditBuffer:
-                kestrane->sendSoundDump (127, dump);
-                break;
-            case programChangeToAnotherSound:
-                kestrane->sendProgramChange (0, 10);
-                break;
-        }
-        ASSERT_TRUE (kestrane->waitUntilIdle());
-        main->timerCallback();
-        if (c.arrival == dumpForAnotherSlot)
-        {
-            EXPECT_EQ (nameOf (user()[10]), "From The Kestrane");
-        }
-        if (c.arrival == dumpForTheEditBuffer)
-        {
-            EXPECT_EQ (user().size(), 29);
-        }
-
-        if (c.kept)
-        {
-            ASSERT_NE (page().userList.editorLabel, nullptr);
-            ASSERT_EQ (page().userList.editorLabel->getCurrentTextEditor(), editor);
-            EXPECT_EQ (editor->getText(), "Typed Name");
-            editor->keyPressed (juce::KeyPress (juce::KeyPress::returnKey));
-        }
-        pumpMessageLoop (50);
-
-        EXPECT_EQ (page().userList.editorLabel, nullptr);
-        EXPECT_EQ (page().userList.renameRequested, 0);
-        EXPECT_EQ (nameOf (user()[3]), c.kept ? juce::String ("Typed Name") : was3);
-        for (int i = 0; i < user().size(); ++i)
-        {
-            if (i != 3)
-            {
-                EXPECT_NE (nameOf (user()[i]), "Typed Name") << "record " << i;
-            }
         }
     }
 }
