@@ -174,14 +174,16 @@ void MainContentComponent::runFileCommand (int id)
         return;
 
     const juce::String path = file.getFullPathName();
-    if (user)
+    if (user && loading)
     {
-        // Saving writes the normalised cache back into the records, so both ways change them.
+        // The file is read first; the lock is held only while its sounds go in.
+        loadSoundFile (&userSounds, path.toRawUTF8(), false, &userSoundsLock);
+    }
+    else if (user)
+    {
+        // Saving writes the normalised cache back into the records.
         const juce::ScopedLock sl (userSoundsLock);
-        if (loading)
-            loadSoundFile (&userSounds, path.toRawUTF8(), false);
-        else
-            saveSoundFile (&userSounds, path.toRawUTF8());
+        saveSoundFile (&userSounds, path.toRawUTF8());
     }
     else if (loading)
         loadSoundFile (&librarySounds, path.toRawUTF8(), true);

@@ -389,12 +389,10 @@ void Soundlist::filesDropped (const juce::StringArray& files, int, int)
         return;
 
     sounds->dropRow = -1;
-    {
-        const UserListGuard guard (sounds);
-        const bool append = sounds->isUserList == 0;
-        for (const auto& path : files)
-            loadSoundFile (sounds, path.toRawUTF8(), append);
-    }
+    // Each file is read first; the user list's lock is held only while its sounds go in.
+    const bool user = sounds->isUserList != 0;
+    for (const auto& path : files)
+        loadSoundFile (sounds, path.toRawUTF8(), ! user, user ? &userSoundsLock : nullptr);
     refresh();
 }
 

@@ -1,6 +1,7 @@
 // The commands that change the user list or read its records, while the instrument's CCs keep
 // arriving on the MIDI thread and are written into the current sound.
 #include "tests/commands/CommandsFixture.h"
+#include "sound/SoundDump.h"
 #include "sound/SoundFile.h"
 
 TEST_F (CommandsTest, ListCommandsAndDumpsStayApartFromIncomingCcs)
@@ -10,7 +11,7 @@ TEST_F (CommandsTest, ListCommandsAndDumpsStayApartFromIncomingCcs)
     for (int i = 0; i < 6; ++i)
         file.append (renamed (file[i], ("Loaded " + juce::String (i)).toRawUTF8()));
     const auto path = tempFile ("forty.ksx");
-    ASSERT_GT (saveSoundFile (&file, path.getFullPathName().toRawUTF8()), 0);
+    ASSERT_EQ (saveSoundFile (&file, path.getFullPathName().toRawUTF8()), 34 * soundDumpLength);
 
     selectOnly (user, { 2, 3 });
     selectOnly (main->librarySounds, { 0, 5 });

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "library/flt.h"
+#include "sound/SoundDump.h"
 #include "sound/SoundFile.h"
 #include "tests/library/LibraryFixtures.h"
 #include "tests/support/TestSupport.h"
@@ -337,7 +338,7 @@ struct FileDropFixture : ::testing::Test
     juce::String writeFile (const char* fileName, SoundVector v)
     {
         const auto path = dir.getChildFile (fileName).getFullPathName();
-        EXPECT_GT (saveSoundFile (&v, path.toRawUTF8()), 0);
+        EXPECT_EQ (saveSoundFile (&v, path.toRawUTF8()), v.size() * soundDumpLength);
         return path;
     }
 

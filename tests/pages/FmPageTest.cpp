@@ -7,17 +7,55 @@
 
 namespace
 {
+    // The instrument's CC of every bar, operator by operator; in each operator the parameters
+    // Pitch, Detune, Level, Velocity Sensitivity, Decay 1, Break level, Decay rate 2.
+    struct OperatorCcs { const char* name; int cc[7]; };
+    const OperatorCcs operatorCcs[FmPanel::numOperators] = {
+        { "Modulator A", {  60,  61,  58,  59,  54,  52,  51 } },
+        { "Carrier A",   {  62,  63,  56,  57,  53,  55,  54 } },
+        { "Modulator B", { 102, 103,  83,  84,  79,  77,  76 } },
+        { "Carrier B",   { 104, 105,  81,  82,  78,  80,  79 } },
+        { "Modulator C", { 116, 117, 114, 115, 110, 108, 107 } },
+        { "Carrier C",   { 118, 119, 112, 113, 109, 111, 110 } },
+    };
+
+    int barCc (int bar) { return operatorCcs[bar / 7].cc[bar % 7]; }
+
     // Every bar's CC at 1 + (its first bar's number), i.e. 1..42, none at 0.
     SoundRecord fmSound()
     {
         SoundRecord s = makeSound();
         for (int k = FmPanel::numBars - 1; k >= 0; --k)
-            setCc (&s, fmCcNumbers[k], 1 + k, true);
+            setCc (&s, barCc (k), 1 + k, true);
         return s;
     }
 }
 
 using FmPage = PageTest;
+
+// Each bar shows and sends the instrument's CC for its operator and parameter: a sound whose CCs
+// each hold their own number shows that number on every bar, and a move goes out on it.
+TEST_F (FmPage, EveryBarShowsAndSendsItsOwnCc)
+{
+    SoundRecord s = makeSound();
+    for (const auto& op : operatorCcs)
+        for (int number : op.cc)
+            setCc (&s, number, number, true);
+    FmPanel page;
+    page.setSound (&s);
+    EXPECT_TRUE (sentSinceLast().empty());
+
+    for (int o = 0; o < FmPanel::numOperators; ++o)
+        for (int p = 0; p < FmPanel::numParameters; ++p)
+        {
+            const int k = 7 * o + p, number = operatorCcs[o].cc[p];
+            SCOPED_TRACE (testing::Message() << operatorCcs[o].name << ", parameter " << p << ", bar " << k);
+            EXPECT_EQ (page.bars[k]->getValue(), number);
+            page.bars[k]->setValue (1 + k, juce::sendNotificationSync);
+            EXPECT_EQ (sentSinceLast(), std::vector<MidiBytes> { cc (number, 1 + k) });
+            EXPECT_EQ (getCc (&s, number, true), 1 + k);
+        }
+}
 
 TEST_F (FmPage, LoadIsSilentAndTheFirstUserMoveIsSent)
 {
@@ -48,15 +86,15 @@ TEST_F (FmPage, LoadIsSilentAndTheFirstUserMoveIsSent)
         EXPECT_TRUE (sentSinceLast().empty());
         if (c.loaded)
             for (int k = 0; k < FmPanel::numBars; ++k)
-                EXPECT_EQ (page.bars[k]->getValue(), getCc (&s, fmCcNumbers[k], true)) << "bar " << k;
+                EXPECT_EQ (page.bars[k]->getValue(), getCc (&s, barCc (k), true)) << "bar " << k;
 
         // The user's first moves, on bars loaded with 0 and with other values alike.
         for (int k : { 0, 1, 16, 40, 35 })
         {
             page.bars[k]->setValue (77, juce::sendNotificationSync);
-            EXPECT_EQ (sentSinceLast(), std::vector<MidiBytes> { cc (fmCcNumbers[k], 77) }) << "bar " << k;
+            EXPECT_EQ (sentSinceLast(), std::vector<MidiBytes> { cc (barCc (k), 77) }) << "bar " << k;
             if (c.loaded)
-                EXPECT_EQ (getCc (&s, fmCcNumbers[k], true), 77) << "bar " << k;
+                EXPECT_EQ (getCc (&s, barCc (k), true), 77) << "bar " << k;
         }
         if (! c.loaded)
             EXPECT_EQ (std::memcmp (&before, &s, sizeof (s)), 0) << "an unloaded page stores nothing";

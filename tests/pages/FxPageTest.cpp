@@ -9,12 +9,24 @@ namespace
     enum { stereo = 0, chorusOn = 1, echoReverbOn = 4, echoOrReverb = 5, autoWahAuto = 7,
            equaliserOn = 8, tube = 10 };
 
+    // The instrument's CC of every knob, by the knob's index.
+    struct KnobCc { const char* place; int cc; };
+    const KnobCc knobCcs[FxPanel::numKnobs] = {
+        { "TREMOLO_Intensy", 92 }, { "TREMOLO_Speed", 13 }, { "STRINGRESO_Level", 71 },
+        { "CHORUS_Depth", 93 },    { "CHORUS_Tempo", 14 },  { "FLANGER_Depth", 94 },
+        { "FLANGER_Tempo", 15 },   { "PHASER_Depth", 95 },  { "PHASER_Tempo", 16 },
+        { "ECHOVERB_Depth", 91 },  { "ECHOVERB_Tempo", 12 }, { "ECHOVERB_Delay", 19 },
+        { "AUTOWAH_Depth", 89 },   { "AUTOWAH_Tempo", 17 }, { "EQUAL_Bass", 85 },
+        { "EQUAL_Mid", 86 },       { "EQUAL_Presence", 87 }, { "EQUAL_Treble", 88 },
+        { "ODRIVE_Drive", 90 },    { "ODRIVE_Color", 18 },
+    };
+
     // Every knob and plain switch at 0, all effects off.
     SoundRecord quietSound()
     {
         SoundRecord s = makeSound();
-        for (int i = 0; i < FxPanel::numKnobs; ++i)
-            setCc (&s, fxKnobCcs[i], 0, true);
+        for (const auto& knob : knobCcs)
+            setCc (&s, knob.cc, 0, true);
         setCcs (s, { { 21, 0 }, { 20, 0 }, { 25, 0 }, { 26, 0 } });
         s[SoundRecord::effectMask] = 0;
         return s;
@@ -28,6 +40,32 @@ namespace
 }
 
 using FxPage = PageTest;
+
+// Each knob shows and sends the instrument's CC for its place: a sound whose knob CCs each hold
+// their own number shows that number on every knob (and sends it, as every loaded knob does),
+// and a turn goes out on it.
+TEST_F (FxPage, EveryKnobShowsAndSendsItsOwnCc)
+{
+    SoundRecord s = quietSound();
+    std::vector<MidiBytes> loading;
+    for (const auto& knob : knobCcs)
+    {
+        setCc (&s, knob.cc, knob.cc, true);
+        loading.push_back (cc (knob.cc, knob.cc));
+    }
+    FxPanel page;
+    page.setSound (&s);
+    EXPECT_EQ (sentSinceLast(), loading);
+
+    for (int i = 0; i < FxPanel::numKnobs; ++i)
+    {
+        SCOPED_TRACE (knobCcs[i].place);
+        EXPECT_EQ (page.knobs[i]->getValue(), knobCcs[i].cc);
+        page.knobs[i]->setValue (1 + i, juce::sendNotificationSync);
+        EXPECT_EQ (sentSinceLast(), std::vector<MidiBytes> { cc (knobCcs[i].cc, 1 + i) });
+        EXPECT_EQ (getCc (&s, knobCcs[i].cc, true), 1 + i);
+    }
+}
 
 TEST_F (FxPage, LoadSendsTheKnobsThatMovedAndNoSwitch)
 {
@@ -127,9 +165,9 @@ TEST_F (FxPage, EveryKnobChangeIsSentAndStored)
         SCOPED_TRACE (c.knob);
         page.knobs[c.knob]->setValue (c.value, juce::sendNotificationSync);
         page.sliderValueChanged (page.knobs[c.knob]);   // no last-sent rule on this page
-        EXPECT_EQ (sentSinceLast(), (std::vector<MidiBytes> { cc (fxKnobCcs[c.knob], c.value),
-                                                              cc (fxKnobCcs[c.knob], c.value) }));
-        EXPECT_EQ (getCc (&s, fxKnobCcs[c.knob], true), c.value);
+        EXPECT_EQ (sentSinceLast(), (std::vector<MidiBytes> { cc (knobCcs[c.knob].cc, c.value),
+                                                              cc (knobCcs[c.knob].cc, c.value) }));
+        EXPECT_EQ (getCc (&s, knobCcs[c.knob].cc, true), c.value);
     }
 }
 
