@@ -106,12 +106,13 @@ int storeDumps (SoundVector* list, const std::vector<FoundDump>& found, bool app
             }
             ++taken;
             // The list is only appended to from here on, so its fingerprints are gathered once,
-            // as they will be once the dumps before have overwritten their records.
+            // as they will be once the dumps before have overwritten their records. By content:
+            // an edit may have left a record's stored fingerprint behind.
             if (! indexed)
             {
                 std::vector<uint64_t> present (static_cast<size_t> (size));
                 for (int i = 0; i < size; ++i)
-                    present[static_cast<size_t> (i)] = fingerprintOf ((*list)[i]);
+                    present[static_cast<size_t> (i)] = fingerprintOfContent (&(*list)[i]);
                 for (size_t k = 0; k < targets.size(); ++k)
                     if (targets[k] >= 0)
                         present[static_cast<size_t> (targets[k])] = found[k].fingerprint;

@@ -174,6 +174,30 @@ TEST (SoundFile, ListSavedAndLoadedBackAddsNothing)
     EXPECT_EQ (v.size(), 28);
 }
 
+// An edit may leave a record's stored fingerprint behind (an FM bar has no conversion row): the
+// file's original is still a sound the list lacks.
+TEST (SoundFile, AnEditedSoundDoesNotHideItsOriginalInAFile)
+{
+    const struct { const char* what; int cc, value; } edits[] = {
+        { "FM bar", 60, 5 }, { "CC 89", 89, 3 }, { "CC 17", 17, 100 }, { "engine", 22, 2 },
+    };
+    for (const auto& e : edits)
+    {
+        SCOPED_TRACE (e.what);
+        TempDir dir;
+        SoundVector original = factoryList();
+        original.records.resize (1);
+        ASSERT_EQ (saveSoundFile (&original, dir.file ("one.ksx").c_str()), soundDumpLength);
+        SoundVector v = original;
+        setCc (&v[0], e.cc, e.value, true);
+        ASSERT_NE (fingerprintOfContent (&v[0]), fingerprintOfContent (&original[0]));
+        EXPECT_EQ (loadSoundFile (&v, dir.file ("one.ksx").c_str(), true), 1);
+        ASSERT_EQ (v.size(), 2);
+        EXPECT_EQ (fingerprintOfContent (&v[1]), fingerprintOfContent (&original[0]));
+        EXPECT_EQ (loadSoundFile (&v, dir.file ("one.ksx").c_str(), true), 0);  // now it is there
+    }
+}
+
 TEST (SoundFile, StandardMidiFileEvents)
 {
     const SoundRecord r = namedRecord ("From SMF", 5);
