@@ -14,11 +14,6 @@
 
 namespace
 {
-inline uint64_t fingerprintOf (const SoundRecord& r) noexcept
-{
-    return (uint64_t (r.w[1]) << 32) | r.w[0];
-}
-
 // A message that a scan found, zero-filled after its F7, and what the parse makes of it.
 struct FoundDump
 {
@@ -44,7 +39,7 @@ public:
         // Not a sound dump at all: it neither holds a program's place nor can be appended.
         if (d.result == -2 || d.result == -3)
             return;
-        d.fingerprint = d.result >= 0 ? fingerprintOf (scratch) : 0;
+        d.fingerprint = d.result >= 0 ? fingerprintOfContent (&scratch) : 0;
         found.push_back (d);
     }
 
