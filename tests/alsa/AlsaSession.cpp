@@ -63,28 +63,38 @@ bool checksumOk (const MidiBytes& m)
     return (sum & 0x7F) == 0;
 }
 
+// Calls `visit` with each port's client name and port info, clients after `firstClient` in
+// number order, each client's ports in turn.
+void forEachPort (int firstClient, const std::function<void (const std::string&, snd_seq_port_info_t*)>& visit)
+{
+    snd_seq_t* seq = nullptr;
+    if (snd_seq_open (&seq, "default", SND_SEQ_OPEN_DUPLEX, 0) < 0)
+        return;
+    snd_seq_client_info_t* ci;
+    snd_seq_port_info_t* pi;
+    snd_seq_client_info_alloca (&ci);
+    snd_seq_port_info_alloca (&pi);
+    snd_seq_client_info_set_client (ci, firstClient);
+    while (snd_seq_query_next_client (seq, ci) == 0)
+    {
+        const std::string client = snd_seq_client_info_get_name (ci);
+        snd_seq_port_info_set_client (pi, snd_seq_client_info_get_client (ci));
+        snd_seq_port_info_set_port (pi, -1);
+        while (snd_seq_query_next_port (seq, pi) == 0)
+            visit (client, pi);
+    }
+    snd_seq_close (seq);
+}
+
 // The ports that JUCE lists as outputs (writable with subscription), in its order: clients
 // after the system client, each client's ports in turn.
 std::vector<std::string> sequencerOutputs()
 {
     std::vector<std::string> names;
-    snd_seq_t* seq = nullptr;
-    if (snd_seq_open (&seq, "default", SND_SEQ_OPEN_DUPLEX, 0) < 0)
-        return names;
-    snd_seq_client_info_t* ci;
-    snd_seq_port_info_t* pi;
-    snd_seq_client_info_alloca (&ci);
-    snd_seq_port_info_alloca (&pi);
-    snd_seq_client_info_set_client (ci, 0);
-    while (snd_seq_query_next_client (seq, ci) == 0)
-    {
-        snd_seq_port_info_set_client (pi, snd_seq_client_info_get_client (ci));
-        snd_seq_port_info_set_port (pi, -1);
-        while (snd_seq_query_next_port (seq, pi) == 0)
-            if ((snd_seq_port_info_get_capability (pi) & SND_SEQ_PORT_CAP_SUBS_WRITE) != 0)
-                names.push_back (snd_seq_port_info_get_name (pi));
-    }
-    snd_seq_close (seq);
+    forEachPort (0, [&] (const std::string&, snd_seq_port_info_t* pi) {
+        if ((snd_seq_port_info_get_capability (pi) & SND_SEQ_PORT_CAP_SUBS_WRITE) != 0)
+            names.push_back (snd_seq_port_info_get_name (pi));
+    });
     return names;
 }
 
@@ -108,24 +118,10 @@ std::string joined (const std::vector<std::string>& names)
 std::vector<std::string> clientPorts (const std::string& client)
 {
     std::vector<std::string> names;
-    snd_seq_t* seq = nullptr;
-    if (snd_seq_open (&seq, "default", SND_SEQ_OPEN_DUPLEX, 0) < 0)
-        return names;
-    snd_seq_client_info_t* ci;
-    snd_seq_port_info_t* pi;
-    snd_seq_client_info_alloca (&ci);
-    snd_seq_port_info_alloca (&pi);
-    snd_seq_client_info_set_client (ci, -1);
-    while (snd_seq_query_next_client (seq, ci) == 0)
-    {
-        if (client != snd_seq_client_info_get_name (ci))
-            continue;
-        snd_seq_port_info_set_client (pi, snd_seq_client_info_get_client (ci));
-        snd_seq_port_info_set_port (pi, -1);
-        while (snd_seq_query_next_port (seq, pi) == 0)
+    forEachPort (-1, [&] (const std::string& name, snd_seq_port_info_t* pi) {
+        if (name == client)
             names.push_back (snd_seq_port_info_get_name (pi));
-    }
-    snd_seq_close (seq);
+    });
     return names;
 }
 
