@@ -1,27 +1,22 @@
+#include "ConversionOracle.h"
 #include "SoundTestSupport.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <gtest/gtest.h>
 
+// Every expected value here comes from the typed tables of ConversionOracle.h, never from the
+// code's own tables or conversions.
 namespace
 {
-int32_t signed24 (uint32_t w) { return static_cast<int32_t> (w << 8) >> 8; }
+using oracle::signed24;
 
-const CcConversionRow* rowOf (int cc)
-{
-    for (int i = 0; ccConversionRows[i].cc >= 1; ++i)
-        if (ccConversionRows[i].cc == cc)
-            return &ccConversionRows[i];
-    return nullptr;
-}
-
-uint32_t rawWordOf (const SoundRecord& r, int cc) { return r.w[12 + rowOf (cc)->rawWord]; }
+uint32_t rawWordOf (const SoundRecord& r, int cc) { return r.w[oracle::rowOf (cc)->word]; }
 
 int slotOf (const SoundRecord& r, int cc)
 {
-    const int32_t s = ccCacheSlots[cc];
-    return static_cast<int> ((r.w[113 + (s & 0xFF)] >> (s >> 8)) & 0xFF);
+    const oracle::Slot s = oracle::slotOf (cc);
+    return static_cast<int> ((r.w[s.word] >> s.shift) & 0xFF);
 }
 
 SoundRecord cachedRecord()
@@ -32,47 +27,77 @@ SoundRecord cachedRecord()
 }
 } // namespace
 
-TEST (CcTables, KindsOfCc)
+TEST (CcTables, SlotsByCacheWord)
 {
-    int rows = 0, slots = 0, defaults = 0;
     for (int cc = 0; cc < 128; ++cc)
     {
-        const bool hasSlot = ccCacheSlots[cc] != 0xFF;
-        const bool hasRow = ccRowIndex[cc] >= 0;
-        slots += hasSlot;
-        rows += hasRow;
-        if (hasRow)
+        const oracle::Slot s = oracle::slotOf (cc);
+        const int32_t expected = s.word == 0 ? 0xFF : (s.word - 113) + 256 * s.shift;
+        EXPECT_EQ (ccCacheSlots[cc], expected) << "CC " << cc;
+    }
+    // CCs without a slot, as listed.
+    for (int cc : { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 22, 23, 24, 27, 28, 29, 64, 65, 66, 67, 68, 69,
+                    96, 97, 98, 99, 100, 101, 120, 121, 122, 123, 124, 125, 126, 127 })
+        EXPECT_EQ (ccCacheSlots[cc], 0xFF) << "CC " << cc;
+}
+
+TEST (CcTables, RowsInTableOrder)
+{
+    for (int i = 0; i < oracle::numRows; ++i)
+    {
+        const oracle::Row& e = oracle::rows[i];
+        const CcConversionRow& c = ccConversionRows[i];
+        SCOPED_TRACE (testing::Message() << "row " << i << " CC " << e.cc);
+        EXPECT_EQ (c.cc, e.cc);
+        EXPECT_EQ (c.rawWord + 12, e.word);
+        EXPECT_EQ (c.curve, e.curve);
+        if (e.curve != 4)
         {
-            EXPECT_EQ (ccConversionRows[ccRowIndex[cc]].cc, cc);
-            EXPECT_TRUE (hasSlot) << "CC " << cc << " has a row but no slot";
+            EXPECT_EQ (c.min, e.min);
+            EXPECT_EQ (c.max, e.max);
         }
-        if (ccFallbackValues[cc] != -1)
-        {
-            ++defaults;
-            EXPECT_TRUE (hasSlot && ! hasRow) << "CC " << cc;
-        }
-        if (hasSlot)
-        {
-            EXPECT_LT (ccCacheSlots[cc] & 0xFF, 32);
-        }
+        EXPECT_NE (oracle::slotOf (e.cc).word, 0) << "a CC with a row has a slot";
+    }
+    EXPECT_LT (ccConversionRows[oracle::numRows].cc, 1) << "the table ends after 40 rows";
+
+    for (int cc = 0; cc < 128; ++cc)
+    {
+        const oracle::Row* row = oracle::rowOf (cc);
+        EXPECT_EQ (ccRowIndex[cc], row == nullptr ? -1 : static_cast<int32_t> (row - oracle::rows)) << "CC " << cc;
+    }
+}
+
+TEST (CcTables, CurveAndDefaults)
+{
+    for (int v = 0; v < 128; ++v)
+        EXPECT_EQ (curveTable[v], oracle::curve[v]) << "entry " << v;
+    for (int v = 1; v < 128; ++v)
+        EXPECT_LT (oracle::curve[v - 1], oracle::curve[v]) << "the typed table is ascending";
+
+    for (int cc = 0; cc < 128; ++cc)
+        EXPECT_EQ (ccFallbackValues[cc], oracle::defaultOf (cc)) << "CC " << cc;
+
+    // Five kinds of CC: with a row, with a default, with a bare slot, CC 22, and the rest.
+    int rows = 0, defaults = 0, bare = 0;
+    for (int cc = 0; cc < 128; ++cc)
+    {
+        const bool slot = oracle::slotOf (cc).word != 0;
+        const bool row = oracle::rowOf (cc) != nullptr;
+        const bool def = oracle::defaultOf (cc) >= 0;
+        EXPECT_FALSE (row && def) << "CC " << cc;
+        EXPECT_TRUE (slot || (! row && ! def)) << "CC " << cc;
+        rows += row;
+        defaults += def;
+        bare += slot && ! row && ! def;
     }
     EXPECT_EQ (rows, 40);
     EXPECT_EQ (defaults, 42);
-    EXPECT_EQ (slots, 91);
-    EXPECT_LT (ccConversionRows[numCcConversionRows].cc, 1);
-
-    // No two CCs share a slot.
-    for (int a = 0; a < 128; ++a)
-        for (int b = a + 1; b < 128; ++b)
-        {
-            if (ccCacheSlots[a] != 0xFF)
-            {
-                EXPECT_NE (ccCacheSlots[a], ccCacheSlots[b]) << a << " " << b;
-            }
-        }
-
-    for (int v = 1; v < 128; ++v)
-        EXPECT_LT (curveTable[v - 1], curveTable[v]);
+    EXPECT_EQ (bare, 9);
+    for (int cc : { 11, 17, 21, 25, 30, 31, 72, 75, 89 })
+    {
+        SoundRecord r = emptyRecord();
+        EXPECT_EQ (getCc (&r, cc, true), -1) << "CC " << cc << " has neither a row nor a default";
+    }
 }
 
 TEST (CcConversion, ForwardAndBack)
@@ -108,6 +133,32 @@ TEST (CcConversion, ForwardAndBack)
     }
 }
 
+// Every row, every value: the raw word that a CC value becomes, and the value that word reads back
+// as, by the formulas of the conversion.
+TEST (CcConversion, EveryRowEveryValueByTheFormulas)
+{
+    for (const auto& row : oracle::rows)
+    {
+        for (int v = 0; v < 128; ++v)
+        {
+            SCOPED_TRACE (testing::Message() << "CC " << row.cc << " = " << v);
+            const int32_t raw = oracle::forward (row, v);
+            SoundRecord r = emptyRecord();
+            ASSERT_EQ (ccToRaw (&r, row.cc, v, true), raw);
+            ASSERT_EQ (r.w[row.word], static_cast<uint32_t> (raw) & 0xFFFFFF) << "stored in record word " << row.word;
+            ASSERT_EQ (rawToCc (&r, row.cc), oracle::reverse (row, r.w[row.word]));
+        }
+        // Words as a dump brings them, anywhere in the 24 bits.
+        for (uint32_t word : { 0u, 1u, 0x3Fu, 0x1000u, 0x2CCCCu, 0x5A666u, 0x3C51Eu, 0x380u, 0x347u, 0x7FFF3Au,
+                               0x600000u, 0x7FFFFFu, 0x800000u, 0xDC0000u, 0xFFFFFFu })
+        {
+            SoundRecord r = emptyRecord();
+            r.w[row.word] = word;
+            EXPECT_EQ (rawToCc (&r, row.cc), oracle::reverse (row, word)) << "CC " << row.cc << " word " << std::hex << word;
+        }
+    }
+}
+
 TEST (CcConversion, ReverseOfReceivedWords)
 {
     struct Case { int cc; uint32_t word; int value; };
@@ -122,7 +173,7 @@ TEST (CcConversion, ReverseOfReceivedWords)
     for (const auto& c : cases)
     {
         SoundRecord r = emptyRecord();
-        r.w[12 + rowOf (c.cc)->rawWord] = c.word;
+        r.w[oracle::rowOf (c.cc)->word] = c.word;
         EXPECT_EQ (rawToCc (&r, c.cc), c.value) << "CC " << c.cc << " word " << std::hex << c.word;
     }
     SoundRecord r = emptyRecord();
@@ -132,24 +183,23 @@ TEST (CcConversion, ReverseOfReceivedWords)
 
 TEST (CcConversion, LinearAndSquareRowsReadBackEveryValue)
 {
-    for (int row = 0; ccConversionRows[row].cc >= 1; ++row)
+    for (const auto& row : oracle::rows)
     {
-        const int cc = ccConversionRows[row].cc;
-        if (ccConversionRows[row].curve == 3)
+        if (row.curve == 3)
             continue;
         for (int v = 0; v < 128; ++v)
         {
             SoundRecord r = cachedRecord();
-            setCc (&r, cc, v, true);
+            setCc (&r, row.cc, v, true);
             r.w[SoundRecord::cacheMarker] = 0;  // force the reverse conversion
             // The small square-law ranges cannot hold the lowest values apart.
-            if (ccConversionRows[row].curve == 0 || v >= 8)
+            if (row.curve == 0 || row.curve == 4 || v >= 8)
             {
-                EXPECT_EQ (rawToCc (&r, cc), v) << "CC " << cc;
+                EXPECT_EQ (rawToCc (&r, row.cc), v) << "CC " << row.cc;
             }
             else
             {
-                EXPECT_LE (std::abs (rawToCc (&r, cc) - v), 2) << "CC " << cc;
+                EXPECT_LE (std::abs (rawToCc (&r, row.cc) - v), 2) << "CC " << row.cc;
             }
         }
     }
@@ -164,7 +214,7 @@ TEST (CcConversion, TableCurveDirectionsAreInverse)
             SoundRecord r = cachedRecord();
             setCc (&r, cc, v, true);
             const int32_t raw = signed24 (rawWordOf (r, cc));
-            EXPECT_EQ (raw, cc == 49 ? curveTable[v] : 0x800000 - curveTable[v]) << "CC " << cc;
+            EXPECT_EQ (raw, cc == 49 ? oracle::curve[v] : 0x800000 - oracle::curve[v]) << "CC " << cc;
             r.w[SoundRecord::cacheMarker] = 0;
             EXPECT_EQ (rawToCc (&r, cc), v) << "CC " << cc;
         }
@@ -176,10 +226,10 @@ TEST (CcConversion, TableCurveDirectionsAreInverse)
     for (const auto& c : cases)
     {
         SoundRecord r = emptyRecord();
-        r.w[12 + rowOf (c.cc)->rawWord] = c.raw;
+        r.w[oracle::rowOf (c.cc)->word] = c.raw;
         const int v = getCc (&r, c.cc, true);
         const int32_t back = signed24 (rawWordOf (r, c.cc));
-        const int32_t step = curveTable[v + 1 > 127 ? 127 : v + 1] - curveTable[v];
+        const int32_t step = oracle::curve[v + 1 > 127 ? 127 : v + 1] - oracle::curve[v];
         EXPECT_GT (v, 0) << "CC " << c.cc;
         EXPECT_LE (std::abs (back - static_cast<int32_t> (c.raw)), step) << "CC " << c.cc;
         EXPECT_EQ (getCc (&r, c.cc, true), v) << "stable once written back";
@@ -190,6 +240,11 @@ TEST (CcConversion, TableCurveDirectionsAreInverse)
                            Inverse { 0x628F5E, 0 }, Inverse { 0x7FFFF3, 127 }, Inverse { 0x7FFFFF, 127 },
                            Inverse { 0x7FFF3A, 98 }, Inverse { -1, 0 } })
         EXPECT_EQ (curveInverse (c.raw), c.index) << std::hex << c.raw;
+    for (int v = 0; v < 128; ++v)
+    {
+        EXPECT_EQ (curveInverse (oracle::curve[v]), v);
+        EXPECT_EQ (curveInverse (oracle::curve[v] - 1), v == 0 ? 0 : v - 1);
+    }
 }
 
 TEST (CcConversion, SetCcByKindOfCc)
@@ -217,6 +272,22 @@ TEST (CcConversion, SetCcByKindOfCc)
     EXPECT_EQ (fingerprintOf (r), fp);
     before.w[122] = r.w[122];
     EXPECT_EQ (std::memcmp (&before, &r, sizeof (r)), 0);
+
+    // Every CC with a slot lands in its own slot byte and nowhere else in the cache.
+    for (int cc = 0; cc < 128; ++cc)
+    {
+        const oracle::Slot s = oracle::slotOf (cc);
+        if (s.word == 0)
+            continue;
+        SoundRecord c = cachedRecord();
+        const SoundRecord fresh = c;
+        setCc (&c, cc, 0x2A, false);
+        for (int w = 113; w <= 144; ++w)
+        {
+            const uint32_t expected = w == s.word ? (fresh.w[w] & ~(0xFFu << s.shift)) | (0x2Au << s.shift) : fresh.w[w];
+            EXPECT_EQ (c.w[w], expected) << "CC " << cc << " word " << w;
+        }
+    }
 
     // CC 22 is the engine type; other CCs without a slot are ignored.
     setCc (&r, 22, 2, true);
@@ -257,6 +328,16 @@ TEST (CcConversion, GetCc)
     EXPECT_EQ (getCc (&parsed, 50, true), 76);
     EXPECT_EQ (slotOf (parsed, 50), 76);
     EXPECT_EQ (getCc (&parsed, 60, true), 107) << "preset slot";
+
+    // Every default, read from an empty cache, and cached.
+    for (const auto& def : oracle::defaults)
+    {
+        SoundRecord c = cachedRecord();
+        const oracle::Slot s = oracle::slotOf (def.cc);
+        c.w[s.word] |= 0xFFu << s.shift;
+        EXPECT_EQ (getCc (&c, def.cc, true), def.value) << "CC " << def.cc;
+        EXPECT_EQ (slotOf (c, def.cc), def.value) << "CC " << def.cc;
+    }
 
     // With the slot filled the cached value comes back and the raw word is not touched.
     SoundRecord c = cachedRecord();
@@ -308,9 +389,13 @@ TEST (CcConversion, InstallEditorCache)
         }
         EXPECT_EQ (r.w[i], expected) << "word " << i;
     }
-    // The presets equal the defaults of their CCs.
-    for (int cc : { 60, 61, 62, 63, 102, 103, 104, 105, 116, 117, 118, 119 })
-        EXPECT_EQ (getCc (&r, cc, false), ccFallbackValues[cc]) << "CC " << cc;
+    // The presets sit in their CCs' slots and equal those CCs' defaults.
+    for (const auto& p : oracle::presets)
+    {
+        EXPECT_EQ (slotOf (r, p.cc), p.value) << "CC " << p.cc;
+        EXPECT_EQ (oracle::defaultOf (p.cc), p.value) << "CC " << p.cc;
+        EXPECT_EQ (getCc (&r, p.cc, false), p.value) << "CC " << p.cc;
+    }
 
     setCc (&r, 60, 1, false);
     installEditorCache (&r);
@@ -324,21 +409,28 @@ TEST (CcConversion, NormaliseFillsEmptySlotsAndRewritesTheirRawWords)
     const SoundRecord before = r;
     normaliseSound (&r);
 
-    for (int cc = 0; cc < 128; ++cc)
+    for (int cc = 0; cc < 127; ++cc)
     {
-        if (ccCacheSlots[cc] == 0xFF)
+        const oracle::Slot s = oracle::slotOf (cc);
+        if (s.word == 0)
             continue;
-        const bool hasRow = ccRowIndex[cc] >= 0;
+        const oracle::Row* row = oracle::rowOf (cc);
+        const int def = oracle::defaultOf (cc);
         const int wasSlot = slotOf (before, cc);
-        if (hasRow || ccFallbackValues[cc] >= 0)
-            EXPECT_LT (slotOf (r, cc), 128) << "CC " << cc << " filled";
+        SCOPED_TRACE (testing::Message() << "CC " << cc);
+        if (wasSlot < 128)
+            EXPECT_EQ (slotOf (r, cc), wasSlot) << "a filled slot is kept";
+        else if (row != nullptr)
+            EXPECT_EQ (slotOf (r, cc), oracle::reverse (*row, before.w[row->word])) << "filled from its raw word";
+        else if (def >= 0)
+            EXPECT_EQ (slotOf (r, cc), def) << "filled with its default";
         else
-            EXPECT_EQ (slotOf (r, cc), wasSlot) << "CC " << cc << " has nothing to fill in";
-        if (hasRow)
+            EXPECT_EQ (slotOf (r, cc), wasSlot) << "nothing to fill in";
+        if (row != nullptr)
         {
-            const uint32_t expected = wasSlot < 128 ? rawWordOf (before, cc)
-                                                    : static_cast<uint32_t> (ccToRaw (&r, cc, slotOf (r, cc), false)) & 0xFFFFFF;
-            EXPECT_EQ (rawWordOf (r, cc), expected) << "CC " << cc;
+            const uint32_t expected = wasSlot < 128 ? before.w[row->word]
+                                                    : static_cast<uint32_t> (oracle::forward (*row, slotOf (r, cc))) & 0xFFFFFF;
+            EXPECT_EQ (r.w[row->word], expected);
         }
     }
     EXPECT_EQ (rawWordOf (r, 73), 0u) << "the mix slot was filled, its raw word stays";
