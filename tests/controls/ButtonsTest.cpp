@@ -137,30 +137,121 @@ TEST (Ibtn, DrawsNothingInAnyStateAndReportsClicks)
     EXPECT_EQ (clicks, 1);
 }
 
-TEST (PlaceTable, SlicesAndNamesReachTheRowsTheCreatorsWalk)
+// Every row as the layout of the pages gives it, typed in here rather than read from the table.
+TEST (PlaceTable, EveryRowWhereTheLayoutPutsIt)
 {
-    struct Case { PlaceSlice slice; const char* first; const char* last; };
-    const Case cases[] = {
-        { placeMainButtons, "Global", "Effects" }, { placeEngineButtons, "Model", "Sample" },
-        { placeEffectsButtons, "Stereo", "ODRIVE_Tube" }, { placeContentButtons, "LoadSet", "Left" },
-        { placeModelKnobs, "HAMMER_Level", "PICKUP_Keytrack" }, { placeEffectsKnobs, "TREMOLO_Intensy", "ODRIVE_Color" },
-        { placeGlobalKnobs, "Transpose", "MasterTune" },
+    struct Row { const char* name; const char* image; int x, y, w, h, imageHeight, frames; };
+    const Row rows[] = {
+        { "Global", "Button-1.png", 120, 708, 44, 51, 204, 4 },
+        { "Content", "Button-2.png", 121, 17, 50, 42, 168, 4 },
+        { "Sound", "Button-2.png", 201, 17, 50, 42, 168, 4 },
+        { "Effects", "Button-2.png", 281, 17, 50, 42, 168, 4 },
+        { "Model", "Button-1.png", 0, 0, 44, 51, 204, 4 },
+        { "FM", "Button-1.png", 110, 0, 44, 51, 204, 4 },
+        { "Sample", "Button-1.png", 220, 0, 44, 51, 204, 4 },
+        { "Stereo", "Button-1.png", 368, 51, 44, 51, 204, 4 },
+        { "CHORUS_Active", "Button-1.png", 35, 211, 44, 51, 204, 4 },
+        { "FLANGER_Active", "Button-1.png", 316, 211, 44, 51, 204, 4 },
+        { "PHASER_Active", "Button-1.png", 597, 211, 44, 51, 204, 4 },
+        { "ECHOVERB_Active", "Button-1.png", 35, 367, 44, 51, 204, 4 },
+        { "ECHOVERB_Select", "Button-1.png", 119, 367, 44, 51, 204, 4 },
+        { "AUTOWAH_Active", "Button-1.png", 527, 367, 44, 51, 204, 4 },
+        { "AUTOWAH_Auto", "Button-1.png", 597, 367, 44, 51, 204, 4 },
+        { "EQUAL_Active", "Button-1.png", 35, 522, 44, 51, 204, 4 },
+        { "ODRIVE_Active", "Button-1.png", 527, 522, 44, 51, 204, 4 },
+        { "ODRIVE_Tube", "Button-1.png", 597, 522, 44, 51, 204, 4 },
+        { "LoadSet", "Button_Load-Set.png", 45, 79, 100, 48, 144, 3 },
+        { "SaveSet", "Button_Save-Set.png", 45, 139, 100, 48, 144, 3 },
+        { "ReqSet", "Button_Req-Set.png", 45, 219, 100, 48, 144, 3 },
+        { "DumpSet", "Button_Dump-Set.png", 45, 279, 100, 48, 144, 3 },
+        { "Up", "Button_Up.png", 45, 359, 100, 48, 144, 3 },
+        { "Down", "Button_Down.png", 45, 419, 100, 48, 144, 3 },
+        { "LoadLib", "Button_Load-Lib.png", 464, 79, 100, 48, 144, 3 },
+        { "SaveLib", "Button_Save-Lib.png", 464, 139, 100, 48, 144, 3 },
+        { "Rigth", "Button_Rigth.png", 464, 359, 100, 48, 144, 3 },
+        { "Left", "Button_Left.png", 464, 419, 100, 48, 144, 3 },
+        { "HAMMER_Level", "Knob-1.png", 130, 211, 83, 83, 10707, 129 },
+        { "HAMMER_Max", "Knob-1.png", 260, 211, 83, 83, 10707, 129 },
+        { "TINE_Level", "Knob-1.png", 550, 211, 83, 83, 10707, 129 },
+        { "TINE_Decay", "Knob-1.png", 680, 211, 83, 83, 10707, 129 },
+        { "TINE_Release", "Knob-1.png", 810, 211, 83, 83, 10707, 129 },
+        { "BAR_Level", "Knob-1.png", 130, 435, 83, 83, 10707, 129 },
+        { "BAR_Tune", "Knob-1.png", 260, 435, 83, 83, 10707, 129 },
+        { "BAR_Tone", "Knob-1.png", 390, 435, 83, 83, 10707, 129 },
+        { "BAR_Decay", "Knob-1.png", 130, 575, 83, 83, 10707, 129 },
+        { "BAR_Tune2nd", "Knob-1.png", 260, 575, 83, 83, 10707, 129 },
+        { "BAR_Random", "Knob-1.png", 390, 575, 83, 83, 10707, 129 },
+        { "PICKUP_Distance", "Knob-1.png", 550, 435, 83, 83, 10707, 129 },
+        { "PICKUP_Height", "Knob-1.png", 680, 435, 83, 83, 10707, 129 },
+        { "PICKUP_Highpass", "Knob-1.png", 810, 435, 83, 83, 10707, 129 },
+        { "PICKUP_Keytrack", "Knob-1.png", 550, 575, 83, 83, 10707, 129 },
+        { "TREMOLO_Intensy", "Knob-1.png", 104, 112, 83, 83, 10707, 129 },
+        { "TREMOLO_Speed", "Knob-1.png", 275, 112, 83, 83, 10707, 129 },
+        { "STRINGRESO_Level", "Knob-1.png", 739, 112, 83, 83, 10707, 129 },
+        { "CHORUS_Depth", "Knob-1.png", 177, 272, 83, 83, 10707, 129 },
+        { "CHORUS_Tempo", "Knob-1.png", 275, 272, 83, 83, 10707, 129 },
+        { "FLANGER_Depth", "Knob-1.png", 458, 272, 83, 83, 10707, 129 },
+        { "FLANGER_Tempo", "Knob-1.png", 556, 272, 83, 83, 10707, 129 },
+        { "PHASER_Depth", "Knob-1.png", 739, 272, 83, 83, 10707, 129 },
+        { "PHASER_Tempo", "Knob-1.png", 837, 272, 83, 83, 10707, 129 },
+        { "ECHOVERB_Depth", "Knob-1.png", 275, 427, 83, 83, 10707, 129 },
+        { "ECHOVERB_Tempo", "Knob-1.png", 373, 427, 83, 83, 10707, 129 },
+        { "ECHOVERB_Delay", "Knob-1.png", 471, 427, 83, 83, 10707, 129 },
+        { "AUTOWAH_Depth", "Knob-1.png", 739, 427, 83, 83, 10707, 129 },
+        { "AUTOWAH_Tempo", "Knob-1.png", 837, 427, 83, 83, 10707, 129 },
+        { "EQUAL_Bass", "Knob-1.png", 177, 582, 83, 83, 10707, 129 },
+        { "EQUAL_Mid", "Knob-1.png", 275, 582, 83, 83, 10707, 129 },
+        { "EQUAL_Presence", "Knob-1.png", 373, 582, 83, 83, 10707, 129 },
+        { "EQUAL_Treble", "Knob-1.png", 471, 582, 83, 83, 10707, 129 },
+        { "ODRIVE_Drive", "Knob-1.png", 739, 582, 83, 83, 10707, 129 },
+        { "ODRIVE_Color", "Knob-1.png", 837, 582, 83, 83, 10707, 129 },
+        { "Transpose", "Knob-2.png", 414, 451, 83, 83, 10707, 129 },
+        { "MasterTune", "Knob-3.png", 545, 451, 83, 83, 10707, 129 },
     };
-    int next = 0;
-    for (const auto& c : cases)
+    static_assert (sizeof (rows) / sizeof (rows[0]) == 65, "65 rows");
+    ASSERT_EQ (placeTableRows, 65);
+    for (int i = 0; i < 65; ++i)
     {
-        EXPECT_EQ (c.slice.first, next) << c.first;  // slices cover the table in order
-        next = c.slice.first + c.slice.count;
-        EXPECT_STREQ (c.slice[0].name, c.first);
-        EXPECT_STREQ (c.slice[c.slice.count - 1].name, c.last);
-    }
-    EXPECT_EQ (next, placeTableRows);
+        const Row& e = rows[i];
+        const PlaceRow& c = placeTable[i];
+        SCOPED_TRACE (testing::Message() << "row " << i << " " << e.name);
+        EXPECT_STREQ (c.name, e.name);
+        EXPECT_STREQ (c.imageName, e.image);
+        EXPECT_EQ (c.x, e.x);
+        EXPECT_EQ (c.y, e.y);
+        EXPECT_EQ (c.width, e.w);
+        EXPECT_EQ (c.height, e.h);
+        EXPECT_EQ (c.imageHeight, e.imageHeight);
+        EXPECT_EQ (c.frames, e.frames);
+        EXPECT_EQ (findPlaceRow (e.name), &placeTable[i]);
 
-    for (const auto& row : placeTable)
-    {
-        EXPECT_EQ (findPlaceRow (row.name), &row);
-        EXPECT_EQ (row.imageHeight, row.height * row.frames) << row.name;
+        // The strip the row names is as tall as its frames say, at both scales.
+        for (int s : { 1, 2 })
+        {
+            ScaleGuard scale (s);
+            const juce::Image strip = getImage (e.image);
+            ASSERT_TRUE (strip.isValid()) << e.image;
+            EXPECT_EQ (strip.getWidth(), e.w * s) << e.image;
+            EXPECT_EQ (strip.getHeight(), e.imageHeight * s) << e.image;
+        }
     }
     EXPECT_EQ (findPlaceRow ("global"), nullptr);
     EXPECT_EQ (findPlaceRow (nullptr), nullptr);
+}
+
+TEST (PlaceTable, SlicesAreTheRunsTheCreatorsWalk)
+{
+    struct Case { PlaceSlice slice; int first, count; };
+    const Case cases[] = {
+        { placeMainButtons, 0, 4 }, { placeEngineButtons, 4, 3 }, { placeEffectsButtons, 7, 11 },
+        { placeContentButtons, 18, 10 }, { placeModelKnobs, 28, 15 }, { placeEffectsKnobs, 43, 20 },
+        { placeGlobalKnobs, 63, 2 },
+    };
+    for (const auto& c : cases)
+    {
+        EXPECT_EQ (c.slice.first, c.first);
+        EXPECT_EQ (c.slice.count, c.count) << "slice from row " << c.first;
+        EXPECT_EQ (c.slice.row (0), &placeTable[c.first]);
+        EXPECT_EQ (&c.slice[c.count - 1], &placeTable[c.first + c.count - 1]);
+    }
 }

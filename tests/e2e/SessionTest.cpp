@@ -26,6 +26,7 @@
 #include "sound/FactorySoundSet.h"
 #include "sound/SoundDump.h"
 #include "tests/e2e/E2eSupport.h"
+#include "tests/sound/ConversionOracle.h"
 #include "tests/support/FakeMidiPorts.h"
 #include "tests/support/SimulatedInstrument.h"
 #include "tests/support/TestSupport.h"
@@ -66,6 +67,14 @@ MidiBytes encoded (const SoundRecord& r, int program)
 }
 
 juce::String nameOf (const SoundRecord& r) { return juce::String (r.nameText()).trimEnd(); }
+
+// The instrument's CCs of the controls that the session turns, as its MIDI chart gives them.
+constexpr int hammerLevelCc = 32;           // Model page, knob 0 "HAMMER_Level"
+constexpr int modulatorAVelocityCc = 59;    // FM page, bar 3: Modulator A, Velocity Sensitivity
+constexpr int chorusSwitch = 1;             // effects page, switch 1 "CHORUS_Active": mask bit 1
+constexpr int chorusMaskBit = 1;
+constexpr int effectMaskResetCc = 30;
+constexpr int effectMaskCc = 31;
 
 int firstOfEngine (const SoundVector& v, uint32_t engine)
 {
@@ -175,9 +184,9 @@ TEST_F (Session, FromFirstProbeToSavedAndReloadedSounds)
     // The factory set in both lists.
     for (int i = 0; i < 28; ++i)
     {
-        EXPECT_EQ (nameOf (main->userSounds[i]), factoryNames[i]);
-        EXPECT_TRUE (content().userList.rowText (i).contains (factoryNames[i])) << content().userList.rowText (i);
-        EXPECT_TRUE (content().libraryList.rowText (i).contains (factoryNames[i]));
+        EXPECT_EQ (nameOf (main->userSounds[i]), oracle::factoryNames[i]);
+        EXPECT_TRUE (content().userList.rowText (i).contains (oracle::factoryNames[i])) << content().userList.rowText (i);
+        EXPECT_TRUE (content().libraryList.rowText (i).contains (oracle::factoryNames[i]));
     }
     shot ("scale1-01-content-factory");
 
@@ -191,7 +200,7 @@ TEST_F (Session, FromFirstProbeToSavedAndReloadedSounds)
     {
         EXPECT_EQ (nameOf (main->userSounds[i]), "Kestrane " + juce::String (i).paddedLeft ('0', 2));
         EXPECT_TRUE (content().userList.rowText (i).contains ("Kestrane")) << content().userList.rowText (i);
-        EXPECT_EQ (nameOf (main->librarySounds[i]), factoryNames[i]) << "the library changed";
+        EXPECT_EQ (nameOf (main->librarySounds[i]), oracle::factoryNames[i]) << "the library changed";
     }
     shot ("scale1-02-content-from-instrument");
 
@@ -217,14 +226,14 @@ TEST_F (Session, FromFirstProbeToSavedAndReloadedSounds)
         const auto cc = kestrane->receivedCcs().back();
         const int channel = kestrane->globalDump[7];
         EXPECT_EQ (cc[0], 0xB0 | channel) << "not on the instrument's channel";
-        EXPECT_EQ (cc[1], EditPanel::firstKnobCc);
+        EXPECT_EQ (cc[1], hammerLevelCc);
         EXPECT_EQ (cc[2], static_cast<int> (knob->getValue()));
         const juce::ScopedLock sl (userSoundsLock);
-        EXPECT_EQ (getCc (&main->userSounds[modelSound], EditPanel::firstKnobCc, false), cc[2]) << "the record missed the turn";
+        EXPECT_EQ (getCc (&main->userSounds[modelSound], hammerLevelCc, false), cc[2]) << "the record missed the turn";
     }
 
     instrumentTurns ([&] { return main->editPanel != nullptr ? main->editPanel->knobs[0] : nullptr; },
-                     EditPanel::firstKnobCc, modelSound);
+                     hammerLevelCc, modelSound);
 
     // An FM sound on the FM page: a bar reaches the instrument and the record.
     const int fmSound = firstOfEngine (main->userSounds, 2);
@@ -243,13 +252,13 @@ TEST_F (Session, FromFirstProbeToSavedAndReloadedSounds)
     settle();
     {
         const auto cc = kestrane->receivedCcs().back();
-        EXPECT_EQ (cc[1], fmCcNumbers[3]);
+        EXPECT_EQ (cc[1], modulatorAVelocityCc);
         EXPECT_EQ (cc[2], static_cast<int> (bar->getValue()));
         const juce::ScopedLock sl (userSoundsLock);
-        EXPECT_EQ (getCc (&main->userSounds[fmSound], fmCcNumbers[3], false), cc[2]);
+        EXPECT_EQ (getCc (&main->userSounds[fmSound], modulatorAVelocityCc, false), cc[2]);
     }
 
-    instrumentTurns ([&] { return main->fmPanel != nullptr ? main->fmPanel->bars[3] : nullptr; }, fmCcNumbers[3], fmSound);
+    instrumentTurns ([&] { return main->fmPanel != nullptr ? main->fmPanel->bars[3] : nullptr; }, modulatorAVelocityCc, fmSound);
 
     // A Program Change from the instrument to a Model sound: selected, and the Model page shown.
     kestrane->clearReceived();
@@ -328,7 +337,7 @@ TEST_F (Session, FromFirstProbeToSavedAndReloadedSounds)
         parseSoundDump (&other, d.data());
         kestrane->sendBytes (encoded (other, 3));
     }
-    ASSERT_TRUE (until ([&] { return nameOf (main->userSounds[3]) == factoryNames[20]; }));
+    ASSERT_TRUE (until ([&] { return nameOf (main->userSounds[3]) == oracle::factoryNames[20]; }));
     clickOn (*contentButton (0));
     ASSERT_TRUE (until ([&] { return nameOf (main->userSounds[3]) == "Kestrane 03"; })) << "the file did not load back";
     settle();
@@ -449,21 +458,20 @@ TEST_F (Session, LayerMixEffectSwitchAndEngineReachTheInstrument)
     clickOn (*main->mainButtons[3]);
     ASSERT_TRUE (until ([&] { return main->fxPanel != nullptr && main->fxPanel->isShowing(); }));
     settle();
-    int maskSwitch = -1;
-    for (int i = 0; i < FxPanel::numButtons && maskSwitch < 0; ++i)
-        if (fxButtonCcBits[i][0] == FxPanel::maskCc)
-            maskSwitch = i;
-    ASSERT_GE (maskSwitch, 0);
+    ASSERT_EQ (main->fxPanel->buttons[chorusSwitch]->getName(), "CHORUS_Active");
+    const uint32_t wordBefore = main->userSounds[layered][SoundRecord::effectMask];
+    const auto mask = static_cast<uint8_t> (((wordBefore >> 2) & 0x7F) ^ chorusMaskBit);
     kestrane->clearReceived();
-    clickOn (*main->fxPanel->buttons[maskSwitch]);
+    clickOn (*main->fxPanel->buttons[chorusSwitch]);
     ASSERT_TRUE (until ([&] { return kestrane->receivedCcs().size() >= 2; })) << "the switch sent nothing";
     settle();
     {
         const auto ccs = lastCcs (2);
+        EXPECT_EQ (ccs[0], (MidiBytes { static_cast<uint8_t> (0xB0 | channel), effectMaskResetCc, 0 }));
+        EXPECT_EQ (ccs[1], (MidiBytes { static_cast<uint8_t> (0xB0 | channel), effectMaskCc, mask }));
         const juce::ScopedLock sl (userSoundsLock);
-        const auto mask = static_cast<uint8_t> ((main->userSounds[layered][SoundRecord::effectMask] >> 2) & 0x7F);
-        EXPECT_EQ (ccs[0], (MidiBytes { static_cast<uint8_t> (0xB0 | channel), FxPanel::maskResetCc, 0 }));
-        EXPECT_EQ (ccs[1], (MidiBytes { static_cast<uint8_t> (0xB0 | channel), FxPanel::maskCc, mask }));
+        EXPECT_EQ (main->userSounds[layered][SoundRecord::effectMask], wordBefore ^ (chorusMaskBit << 2)) << "the mask in the sound";
+        EXPECT_EQ (main->userSounds[layered][SoundRecord::effectSwitchReset], 0u);
     }
 
     clickOn (*main->mainButtons[2]);
