@@ -87,6 +87,7 @@ protected:
 TEST_F (Redraw, EveryChangeOfAListsRecordsRedrawsTheirRows)
 {
     const auto content = writeFile ("content.ksx", makeList (8, false, "load"));
+    const auto dropped = writeFile ("dropped.ksx", makeList (8, false, "drop"));
     const auto newSounds = writeFile ("new.ksx", makeList (3, false, "new"));
     const auto moreSounds = writeFile ("more.ksx", makeList (2, false, "more"));
     const int libraryEnd = library().size();
@@ -102,7 +103,7 @@ TEST_F (Redraw, EveryChangeOfAListsRecordsRedrawsTheirRows)
     };
     const Case cases[] = {
         { "Load K content", true, 5, nothing, [&] { dialogs.file = content; main->buttonClicked (page().buttons[0]); }, "load5" },
-        { "a file dropped on the user list", true, 6, nothing, [&] { page().userList.filesDropped ({ content }, 20, 20); }, "load6" },
+        { "a file dropped on the user list", true, 6, nothing, [&] { page().userList.filesDropped ({ dropped }, 20, 20); }, "drop6" },
         { "Load K lib", false, libraryEnd, nothing, [&] { dialogs.file = newSounds; main->buttonClicked (page().buttons[6]); }, "new0" },
         { "a file dropped on the library", false, libraryEnd + 3, nothing,
           [&] { page().libraryList.filesDropped ({ moreSounds }, 20, 20); }, "more0" },
