@@ -27,6 +27,9 @@ juce::String zlayerslider::getTextFromValue (double value)
 double zlayerslider::getValueFromText (const juce::String& text)
 {
     const int n = typedInt (text);
+    // The box shows "OFF" at 0 and must read it back.
+    if (n == 0 && text.trim().equalsIgnoreCase ("off"))
+        return 0.0;
     if (n == 0 && (text == "mid" || text == "center"))
         return 64.0;
     return (double) juce::jlimit (0, 127, n + 64);

@@ -32,6 +32,8 @@ void zpot::setBipolar()
 {
     bipolar = true;
     image = getImage ("Knob-3_Bipolar.png");
+    // The box still shows the value as a plain knob would ("0" for -64).
+    updateText();
 }
 
 juce::String zpot::getTextFromValue (double value)

@@ -107,6 +107,17 @@ void FmPanel::sliderValueChanged (juce::Slider* slider)
     const uint8_t message[3] = { 0xB0, cc, b };
     sendMidi (message, 3);
 
+    // A bar whose CC another bar shares: the partner shows the value just sent and counts it as
+    // its own, so it neither goes stale nor sends it again.
+    for (int other = 0; other < numBars; ++other)
+    {
+        if (other != k && fmCcNumbers[other] == cc)
+        {
+            lastSent[other] = b;
+            bars[other]->setValue (b, juce::dontSendNotification);
+        }
+    }
+
     const juce::ScopedLock sl (userSoundsLock);
     if (SoundRecord* s = sound.get())
         setCc (s, cc, b, true);

@@ -90,13 +90,28 @@ SoundRecord* SoundPanel::shownSound()
 {
     if (userList.sounds != nullptr)
     {
-        const int i = userList.sounds->findCurrent();
-        sound = i >= 0 ? &(*userList.sounds)[i] : nullptr;
+        // The current sound where there is one; with none selected, the sound last shown stays
+        // the slider's, at its place in the list.
+        SoundVector& v = *userList.sounds;
+        const int i = v.findCurrent();
+        if (i >= 0)
+            soundIndex = i;
+        sound = soundIndex >= 0 && soundIndex < v.size() ? &v[soundIndex] : nullptr;
     }
     return sound;
 }
 
-void SoundPanel::showOnSlider (const SoundRecord& s, int mix)
+void SoundPanel::showCaptions()
+{
+    const juce::ScopedLock sl (userSoundsLock);
+    if (SoundRecord* s = shownSound())
+    {
+        setCaptions (*s);
+        layerSlider.repaint();
+    }
+}
+
+void SoundPanel::setCaptions (const SoundRecord& s)
 {
     const char* name = s.nameText();
     int length = 0;
@@ -106,6 +121,11 @@ void SoundPanel::showOnSlider (const SoundRecord& s, int mix)
     layerSlider.rightCaption = getLayerName (&s);
     layerSlider.leftEngine = static_cast<uint8_t> (s[SoundRecord::engineType] & 0xFF);
     layerSlider.rightEngine = static_cast<uint8_t> (s[SoundRecord::layerEngineType] & 0xFF);
+}
+
+void SoundPanel::showOnSlider (const SoundRecord& s, int mix)
+{
+    setCaptions (s);
 
     // A load is not a move of the slider: it notifies nobody, so nothing is sent for it and no
     // later move of the user's is mistaken for it.
@@ -117,8 +137,15 @@ void SoundPanel::showOnSlider (const SoundRecord& s, int mix)
 void SoundPanel::setSound (SoundRecord* record)
 {
     sound = record;
+    soundIndex = -1;
     if (record == nullptr)
         return;
+    if (userList.sounds != nullptr)
+    {
+        const auto& records = userList.sounds->records;
+        if (! records.empty() && record >= records.data() && record < records.data() + records.size())
+            soundIndex = static_cast<int> (record - records.data());
+    }
     // The MIDI thread writes incoming CCs into this record.
     const juce::ScopedLock sl (userSoundsLock);
     showOnSlider (*record, layerMixOf (record));

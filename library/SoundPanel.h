@@ -23,6 +23,8 @@ public:
     void setSound (SoundRecord* record);
     // Shows the sound again; sends CC 73 when its layer mix changed meanwhile.
     void refresh();
+    // Shows the shown sound's names and engines again (after a rename); sends nothing.
+    void showCaptions();
 
     void paint (juce::Graphics&) override;
     void sliderValueChanged (juce::Slider*) override;
@@ -41,7 +43,11 @@ private:
     // The user list's storage moves under appends, erases and reorders; the page always shows the
     // user list's current record rather than a pointer that may have gone stale.
     SoundRecord* shownSound();
+    void setCaptions (const SoundRecord& s);
     void showOnSlider (const SoundRecord& s, int mix);
+
+    // Where `sound` lies in the user list: the slider keeps that sound while no row is selected.
+    int soundIndex = -1;
 
     JUCE_DECLARE_NON_COPYABLE (SoundPanel)
 };

@@ -172,13 +172,13 @@ void Soundlist::refresh (bool sendSound)
     }
     updateContent();
 
+    // The records may have changed under rows whose number and selection stayed the same, and
+    // the list box redraws only rows whose number or selection changed.
+    repaint();
+
     const int after = sounds->findCurrent();
-    if (after != before)
-    {
-        repaint();
-        if (isDeviceList && after >= 0)
-            selectSound (after);
-    }
+    if (after != before && isDeviceList && after >= 0)
+        selectSound (after);
 }
 
 void Soundlist::followSelection()
@@ -302,7 +302,12 @@ juce::Component* Soundlist::refreshComponentForRow (int row, bool selected, juce
         // An update while the name is being typed keeps the field and what was typed.
         if (existing != nullptr && existing == editorLabel && editorLabel->isBeingEdited())
             return existing;
+    }
 
+    // The field opens only for the double click itself: a rename that has ended never comes back
+    // with a later update of its row.
+    if (hasRecord && openingRename && renameRequested != 0 && selected && row == renameRow)
+    {
         if (existing == editorLabel)
             editorLabel = nullptr;
         delete existing;
@@ -324,9 +329,23 @@ juce::Component* Soundlist::refreshComponentForRow (int row, bool selected, juce
     return nullptr;
 }
 
+void Soundlist::editorHidden (juce::Label* label, juce::TextEditor&)
+{
+    // Return, Escape or a click elsewhere: the rename is over, changed or not (a changed name is
+    // stored by labelTextChanged, which follows). The label left in the row takes no click and
+    // goes once it has finished closing its editor.
+    renameRequested = 0;
+    label->setEditable (false, false, false);
+    juce::MessageManager::callAsync ([list = juce::Component::SafePointer<Soundlist> (this)]
+    {
+        if (list != nullptr && (list->editorLabel == nullptr || ! list->editorLabel->isBeingEdited()))
+            list->updateContent();
+    });
+}
+
 void Soundlist::editorShown (juce::Label*, juce::TextEditor& editor)
 {
-    // Every field that edits a name gets the filter, also one reopened by a click after Escape.
+    // Every field that edits a name gets the filter.
     editor.setInputFilter (new flt(), true);
     editor.setCaretPosition (18);
     editor.setSelectAllWhenFocused (true);
@@ -339,7 +358,10 @@ void Soundlist::listBoxItemDoubleClicked (int row, const juce::MouseEvent&)
 {
     renameRequested = 1;
     renameRow = row;
-    updateContent();
+    {
+        const juce::ScopedValueSetter<bool> opening (openingRename, true);
+        updateContent();
+    }
 
     // The field was opened before its row took it in; now that it is on screen it can take the
     // keyboard focus and hold its modal state.
@@ -362,15 +384,19 @@ void Soundlist::labelTextChanged (juce::Label* label)
         char name[nameLength + 1];
         int n = 0;
         for (; *in != 0 && n < nameLength; ++in)
-        {
-            const auto c = static_cast<unsigned char> (*in);
-            if (c >= 0x20 && c < 0x80)
-                name[n++] = static_cast<char> (c);
-        }
+            if (flt::keeps (static_cast<unsigned char> (*in)))
+                name[n++] = *in;
         name[n] = 0;
 
-        const UserListGuard guard (sounds);
-        setSoundName (&(*sounds)[renameRow], name);
+        {
+            const UserListGuard guard (sounds);
+            setSoundName (&(*sounds)[renameRow], name);
+        }
+        repaintRow (renameRow);
+        // The slider's caption shows the current sound's name.
+        if (isDeviceList)
+            if (auto* page = findParentComponentOfClass<SoundPanel>())
+                page->showCaptions();
     }
 
     renameRequested = 0;
@@ -405,7 +431,7 @@ bool Soundlist::isInterestedInFileDrag (const juce::StringArray& files)
 
 bool Soundlist::keyPressed (const juce::KeyPress& key)
 {
-    if (editorLabel != nullptr)
+    if (editorLabel != nullptr && editorLabel->isBeingEdited())
         return true;
 
     const auto mods = key.getModifiers();

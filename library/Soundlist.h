@@ -50,6 +50,7 @@ public:
     // juce::Label::Listener
     void labelTextChanged (juce::Label*) override;
     void editorShown (juce::Label*, juce::TextEditor&) override;
+    void editorHidden (juce::Label*, juce::TextEditor&) override;
 
     // The text a row shows ("P1 name", "X3 name", "12 name", "element0"); empty past the end.
     juce::String rowText (int row) const;
@@ -69,6 +70,8 @@ private:
     void selectSound (int index);
 
     bool holdingSend = false;
+    // Set only while a double click makes the rename field.
+    bool openingRename = false;
 
     JUCE_DECLARE_NON_COPYABLE (Soundlist)
 };

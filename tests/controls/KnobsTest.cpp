@@ -155,8 +155,10 @@ TEST (dpot, HertzTextAndParsing)
     for (const auto& [v, text] : shown)
         EXPECT_EQ (knob.getTextFromValue (v), text) << v;
 
+    // Typed pitches go to the nearest step, with a decimal comma as the box shows or a point.
     const std::pair<const char*, double> typed[] = {
-        { "440", 63 }, { "440.4", 65 }, { "440,4", 63 }, { "0", 0 }, { "1000", 127 }, { "466", 127 },
+        { "440", 64 }, { "440,0", 64 }, { "440.0", 64 }, { "440.4", 65 }, { "440,4", 65 }, { "454,5", 100 },
+        { "465,7", 127 }, { "415,3", 0 }, { "0", 0 }, { "1000", 127 }, { "466", 127 },
         { "415.3", 0 }, { "-440", 0 }, { "abc", 0 }, { "nan", 0 }, { "inf", 127 }, { "-inf", 0 }, { "1e300", 127 },
         { "1e-300", 0 }, { "99999999999", 127 },
     };

@@ -43,11 +43,13 @@ TEST (zlayerslider, TextAndTypedValues)
     const std::pair<const char*, double> typed[] = {
         { "+20", 84 }, { "-64", 0 }, { "-100", 0 }, { "100", 127 }, { "mid", 64 }, { "center", 64 },
         { "abc", 64 }, { "", 64 }, { "Mid", 64 }, { "99999999999", 127 }, { "-99999999999", 0 },
+        // What the box shows at 0, in any case.
+        { "OFF", 0 }, { "off", 0 }, { "Off", 0 },
     };
     for (const auto& [text, v] : typed)
         EXPECT_EQ (s.getValueFromText (text), v) << text;
-    for (int v = 1; v <= 127; ++v)
-        EXPECT_EQ (s.getValueFromText (s.getTextFromValue (v)), v);
+    for (int v = 0; v <= 127; ++v)
+        EXPECT_EQ (s.getValueFromText (s.getTextFromValue (v)), v) << s.getTextFromValue (v);
 }
 
 TEST (zlayerslider, HandleTravelsTheTrackAtBothScales)

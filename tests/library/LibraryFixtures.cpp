@@ -1,5 +1,7 @@
 #include "tests/library/LibraryFixtures.h"
 
+#include <gtest/gtest.h>
+
 SoundRecord makeSound (const std::string& name, int engine)
 {
     SoundRecord r;
@@ -64,6 +66,22 @@ juce::Point<int> ListView::rowPoint (int row) const
 juce::Point<int> ListView::layerPoint (int row) const
 {
     return { list.getVisibleRowWidth() - 8, row * 16 + 8 };
+}
+
+void doubleClick (Soundlist& list, int row)
+{
+    const juce::MouseEvent click (juce::Desktop::getInstance().getMainMouseSource(), {}, {}, 0.0f, 0.0f, 0.0f, 0.0f,
+                                  0.0f, &list, &list, juce::Time(), {}, juce::Time(), 2, false);
+    list.listBoxItemDoubleClicked (row, click);
+}
+
+void renameByTyping (Soundlist& list, int row, const juce::String& typed)
+{
+    doubleClick (list, row);
+    auto* editor = list.editorLabel != nullptr ? list.editorLabel->getCurrentTextEditor() : nullptr;
+    ASSERT_NE (editor, nullptr) << "no rename field on row " << row;
+    editor->setText (typed, false);
+    editor->keyPressed (juce::KeyPress (juce::KeyPress::returnKey));
 }
 
 juce::Image paintRow (Soundlist& list, int row, bool selected, int width, int height)

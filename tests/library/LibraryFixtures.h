@@ -31,5 +31,10 @@ struct ListView
     Soundlist list;
 };
 
+// A double click on a row of the list, as the list box reports it.
+void doubleClick (Soundlist& list, int row);
+// A rename as a user makes it: the double click on a selected row, the name typed, Return.
+void renameByTyping (Soundlist& list, int row, const juce::String& typed);
+
 // Paints one row into an image of the row's size.
 juce::Image paintRow (Soundlist& list, int row, bool selected, int width = 238, int height = 16);

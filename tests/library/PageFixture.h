@@ -83,3 +83,12 @@ inline bool isLayerMix (const MidiBytes& m, int value)
 {
     return m.size() == 3 && (m[0] & 0xF0) == 0xB0 && m[1] == 73 && m[2] == value;
 }
+
+// A transparent child that counts its paints: laid over a part of a component, it is painted
+// whenever that part is redrawn.
+struct PaintSpy : juce::Component
+{
+    PaintSpy() { setInterceptsMouseClicks (false, false); }
+    void paint (juce::Graphics&) override { ++paints; }
+    int paints = 0;
+};

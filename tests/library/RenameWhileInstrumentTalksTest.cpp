@@ -2,6 +2,7 @@
 // focus of a real window, so these run alone on the display.
 #include <gtest/gtest.h>
 
+#include "tests/library/LibraryFixtures.h"
 #include "tests/library/PageFixture.h"
 
 namespace
@@ -32,10 +33,7 @@ TEST_F (Lists, ANameBeingTypedOutlastsARefreshThatKeepsTheSelection)
         page().userList.refresh();
         const juce::String was3 = nameOf (user()[3]);
         page().userList.selectRow (3);
-        const juce::MouseEvent click (juce::Desktop::getInstance().getMainMouseSource(), {}, {}, 0.0f, 0.0f, 0.0f,
-                                      0.0f, 0.0f, &page().userList, &page().userList, juce::Time(), {}, juce::Time(),
-                                      2, false);
-        page().userList.listBoxItemDoubleClicked (3, click);
+        doubleClick (page().userList, 3);
         ASSERT_NE (page().userList.editorLabel, nullptr);
         juce::TextEditor* editor = page().userList.editorLabel->getCurrentTextEditor();
         ASSERT_NE (editor, nullptr);

@@ -4,6 +4,7 @@
 #include "controls/PlaceTable.h"
 #include "controls/zbutton.h"
 #include "library/SoundListEditing.h"
+#include "tests/library/LibraryFixtures.h"
 #include "tests/library/PageFixture.h"
 
 namespace
@@ -65,14 +66,40 @@ TEST_F (PageFixture, EveryMoveOfTheSliderSendsAndStoresTheMix)
 {
     const int values[] = { 5, 90, 91, 90, 0 };
     for (int v : values)
+    {
         page().layerSlider.setValue (v, juce::sendNotificationSync);
+        EXPECT_EQ (user()[0][SoundRecord::layerMix], (uint32_t) v);
+        EXPECT_EQ (getCc (&user()[0], 73, false), v);
+    }
 
     const auto sent = ccs();
     ASSERT_EQ (sent.size(), std::size (values));
     for (size_t i = 0; i < sent.size(); ++i)
         EXPECT_TRUE (isLayerMix (sent[i], values[i])) << i;
-    EXPECT_EQ (user()[0][SoundRecord::layerMix], 0u);
-    EXPECT_EQ (getCc (&user()[0], 73, false), 0);
+}
+
+TEST_F (PageFixture, TypingIntoTheLayerMixBoxSendsWhatItShows)
+{
+    setMix (user()[0], 64);
+    page().refresh();
+    forgetSent();
+    juce::Label* box = nullptr;
+    for (auto* child : page().layerSlider.getChildren())
+        if (auto* label = dynamic_cast<juce::Label*> (child))
+            box = label;
+    ASSERT_NE (box, nullptr);
+
+    // The box's own text at 0 is "OFF": typed back, in any case, it turns the second layer off.
+    const struct { const char* typed; int value; } cases[] = { { "OFF", 0 }, { "+10", 74 }, { "off", 0 }, { "0", 64 }, { "Off", 0 } };
+    for (const auto& c : cases)
+    {
+        box->setText (c.typed, juce::sendNotificationSync);
+        const auto sent = ccs();
+        ASSERT_FALSE (sent.empty()) << c.typed;
+        EXPECT_TRUE (isLayerMix (sent.back(), c.value)) << c.typed;
+        EXPECT_EQ (user()[0][SoundRecord::layerMix], (uint32_t) c.value) << c.typed;
+        forgetSent();
+    }
 }
 
 TEST_F (PageFixture, ShowingASoundSetsTheSliderWithoutSendingOrSwallowingTheNextMove)
@@ -153,23 +180,51 @@ TEST_F (PageFixture, TheSliderWritesTheCurrentRecordAfterTheListsStorageMoved)
     EXPECT_EQ (user()[1][SoundRecord::layerMix], 12u);
 }
 
-TEST_F (PageFixture, WithoutACurrentSoundTheSliderSendsNothing)
+TEST_F (PageFixture, WithNoRowSelectedTheSliderStillMixesTheSoundItShows)
 {
-    page().userList.deselectAllRows();
+    page().userList.selectRowsBasedOnModifierKeys (3, {}, false);
+    const juce::String shown = page().layerSlider.leftCaption;
+    // The only selected row Ctrl-clicked off.
+    page().userList.selectRowsBasedOnModifierKeys (3, juce::ModifierKeys::ctrlModifier, false);
+    ASSERT_EQ (user().findCurrent(), -1);
     forgetSent();
+
     page().layerSlider.setValue (50, juce::sendNotificationSync);
+    const auto sent = ccs();
+    ASSERT_EQ (sent.size(), 1u);
+    EXPECT_TRUE (isLayerMix (sent[0], 50));
+    EXPECT_EQ (user()[3][SoundRecord::layerMix], 50u);
+    EXPECT_EQ (user()[0][SoundRecord::layerMix], 0u);
+
     page().refresh();
+    EXPECT_EQ (page().layerSlider.leftCaption, shown);
+    EXPECT_EQ ((int) page().layerSlider.getValue(), 50);
+}
+
+TEST_F (PageFixture, APageNeverGivenASoundSendsNothing)
+{
+    SoundPanel fresh;
+    forgetSent();
+    fresh.layerSlider.setValue (50, juce::sendNotificationSync);
+    fresh.refresh();
+    pumpMessageLoop (50);
     EXPECT_TRUE (ccs().empty());
 }
 
-namespace
+TEST_F (PageFixture, RenamingTheShownSoundRenamesItsCaption)
 {
-struct PaintSpy : juce::Component
-{
-    void paint (juce::Graphics&) override { ++paints; }
-    int paints = 0;
-};
-} // namespace
+    page().userList.selectRow (3);
+    renameByTyping (page().userList, 3, "Bright Tines");
+    pumpMessageLoop (50);
+    EXPECT_EQ (page().layerSlider.leftCaption.trimEnd(), "Bright Tines");
+
+    // Another selected row renamed: the caption stays with the shown sound, the first selected.
+    page().userList.selectRangeOfRows (3, 4);
+    renameByTyping (page().userList, 4, "Dark Pad");
+    pumpMessageLoop (50);
+    EXPECT_EQ (page().layerSlider.leftCaption.trimEnd(), "Bright Tines");
+    EXPECT_TRUE (ccs().empty());
+}
 
 TEST_F (PageFixture, GainingOrLosingTheSecondLayerRepaintsTheWholePage)
 {
@@ -177,7 +232,6 @@ TEST_F (PageFixture, GainingOrLosingTheSecondLayerRepaintsTheWholePage)
     page().refresh();
     showOnDesktop();
     PaintSpy spy;  // away from the slider: only a repaint of the page reaches it
-    spy.setInterceptsMouseClicks (false, false);
     spy.setBounds (700, 590, 20, 20);
     page().addAndMakeVisible (spy);
     pumpMessageLoop (200);

@@ -93,9 +93,7 @@ TEST (SoundlistKeys, AnOpenRenameTakesEveryKey)
     SoundVector v = makeList (6, false);
     ListView view (v, false);
     view.select ({ 2 });
-    view.list.renameRequested = 1;
-    view.list.renameRow = 2;
-    view.list.updateContent();
+    doubleClick (view.list, 2);
     ASSERT_NE (view.list.editorLabel, nullptr);
 
     for (int key : { juce::KeyPress::deleteKey, juce::KeyPress::upKey, juce::KeyPress::downKey })

@@ -47,10 +47,13 @@ TEST_F (FmPage, EveryBarShowsAndSendsItsOwnCc)
 
     for (int o = 0; o < FmPanel::numOperators; ++o)
         for (int p = 0; p < FmPanel::numParameters; ++p)
+            EXPECT_EQ (page.bars[7 * o + p]->getValue(), operatorCcs[o].cc[p]) << "bar " << 7 * o + p;
+
+    for (int o = 0; o < FmPanel::numOperators; ++o)
+        for (int p = 0; p < FmPanel::numParameters; ++p)
         {
             const int k = 7 * o + p, number = operatorCcs[o].cc[p];
             SCOPED_TRACE (testing::Message() << operatorCcs[o].name << ", parameter " << p << ", bar " << k);
-            EXPECT_EQ (page.bars[k]->getValue(), number);
             page.bars[k]->setValue (1 + k, juce::sendNotificationSync);
             EXPECT_EQ (sentSinceLast(), std::vector<MidiBytes> { cc (number, 1 + k) });
             EXPECT_EQ (getCc (&s, number, true), 1 + k);
@@ -140,6 +143,33 @@ TEST_F (FmPage, PairsShareTheirDecayCc)
         page.bars[p.modulatorDecay1]->setValue (41, juce::sendNotificationSync);
         EXPECT_EQ (sentSinceLast(), (std::vector<MidiBytes> { cc (p.cc, 40), cc (p.cc, 41) }));
         EXPECT_EQ (getCc (&s, p.cc, true), 41);
+    }
+}
+
+TEST_F (FmPage, ABarFollowsItsPartnerOnTheSharedCcWithoutSending)
+{
+    // Modulator "Decay 1" and carrier "Decay rate 2" of each pair: bars 4 and 13 on CC 54, 18
+    // and 27 on CC 79, 32 and 41 on CC 110.
+    struct Pair { int moved, partner, cc; };
+    for (const Pair p : { Pair { 4, 13, 54 }, Pair { 13, 4, 54 }, Pair { 18, 27, 79 }, Pair { 27, 18, 79 },
+                          Pair { 32, 41, 110 }, Pair { 41, 32, 110 } })
+    {
+        SCOPED_TRACE (testing::Message() << "bar " << p.moved << " moved, CC " << p.cc);
+        SoundRecord s = fmSound();
+        setCc (&s, p.cc, 50, true);
+        FmPanel page;
+        page.setSound (&s);
+        sentSinceLast();
+
+        page.bars[p.moved]->setValue (100, juce::sendNotificationSync);
+        EXPECT_EQ (sentSinceLast(), std::vector<MidiBytes> { cc (p.cc, 100) });
+        EXPECT_EQ (page.bars[p.partner]->getValue(), 100);
+
+        // The partner's next step goes on from there, not from its stale 50.
+        page.bars[p.partner]->setValue (101, juce::sendNotificationSync);
+        EXPECT_EQ (sentSinceLast(), std::vector<MidiBytes> { cc (p.cc, 101) });
+        EXPECT_EQ (page.bars[p.moved]->getValue(), 101);
+        EXPECT_EQ (getCc (&s, p.cc, true), 101);
     }
 }
 
