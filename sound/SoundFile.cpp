@@ -417,15 +417,16 @@ void scanFile (ByteReader& in, DumpCollector& dumps)
             return;
 
         // The plain form, F0 7D ..; or an event of a Standard MIDI File, F0, a length of one or two
-        // bytes, 7D 2B ..; or, as ever, F0 and any two bytes before 7D 2B.
+        // bytes, 7D 2B ..; or, as ever, F0 and any two bytes before 7D 2B (length unknown).
         int h[4];
         for (int i = 0; i < 4; ++i)
             if ((h[i] = in.next()) < 0)
                 return;
         int eventLeft = -1;
         bool plain = false;
-        if (h[0] == 0x7D && h[1] == 0x2B)
+        if (h[0] == 0x7D && ! (h[1] == 0x7D && h[2] == 0x2B))
         {
+            // Plain; the bytes after 7D are read again as the message's own.
             plain = true;
         }
         else if (h[0] < 0x80 && h[1] == 0x7D && h[2] == 0x2B)
@@ -437,11 +438,6 @@ void scanFile (ByteReader& in, DumpCollector& dumps)
         {
             const int eventLength = h[0] >= 0x80 && h[1] < 0x80 ? ((h[0] & 0x7F) << 7 | h[1]) : -1;
             eventLeft = eventLength >= 2 ? eventLength - 2 : -1;
-        }
-        else if (h[0] == 0x7D)
-        {
-            // Another message of the maker's: read through, so that its bytes are not scanned again.
-            plain = true;
         }
         else
         {
