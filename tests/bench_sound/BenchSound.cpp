@@ -57,6 +57,7 @@ void loadDistinct (benchmark::State& state, int count)
     const std::string path = "/tmp/bench_sound-" + std::to_string (getpid()) + "-" + std::to_string (count) + ".ksx";
     {
         SoundVector many;
+        many.records.reserve (static_cast<size_t> (count));
         const SoundVector base = factory();
         for (int i = 0; i < count; ++i)
         {
