@@ -696,6 +696,7 @@ Replaced replaceThroughTemporary (const uint8_t* bytes, size_t size, const std::
         ::unlink (temp.c_str());
         return Replaced::noRoom;
     }
+    // The new file has the name, but unless the folder is synced it may lose it to a power cut.
     return syncFolder (path) ? Replaced::done : Replaced::failed;
 }
 
