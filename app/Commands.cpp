@@ -181,9 +181,19 @@ void MainContentComponent::runFileCommand (int id)
     }
     else if (user)
     {
-        // Saving writes the normalised cache back into the records.
-        const juce::ScopedLock sl (userSoundsLock);
-        saveSoundFile (&userSounds, path.toRawUTF8());
+        // Saving writes the normalised cache back into the records; the file is written after the
+        // list is let go, so that a CC from the instrument does not wait for the disk.
+        std::vector<uint8_t> bytes;
+        try
+        {
+            const juce::ScopedLock sl (userSoundsLock);
+            bytes = encodeSoundFile (&userSounds);
+        }
+        catch (const std::bad_alloc&)
+        {
+            return;
+        }
+        writeSoundFile (bytes, path.toRawUTF8());
     }
     else if (loading)
         loadSoundFile (&librarySounds, path.toRawUTF8(), true);

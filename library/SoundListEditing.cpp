@@ -2,6 +2,7 @@
 
 #include <unordered_set>
 
+#include "sound/SoundFile.h"
 #include "sound/SoundRecord.h"
 
 SoundVector* dragSourceSounds = nullptr;
@@ -23,17 +24,18 @@ int eraseSounds (SoundVector* list, int first, int count)
 
 void appendIfAbsent (SoundVector* target, const SoundVector* source, const std::vector<int>& rows)
 {
-    // By content: a stored fingerprint may be stale (edits through the editor cache and of the engine
-    // type leave it as it was) or cleared (0 for every other edited sound).
+    // As they would be saved: a stored fingerprint may be stale (edits through the editor cache and of
+    // the engine type leave it as it was) or cleared (0 for every other edited sound), and a sound
+    // saved and loaded again has its cache filled.
     std::unordered_set<uint64_t> present;
     present.reserve (static_cast<size_t> (target->size() + static_cast<int> (rows.size())) * 2);
 
     for (const auto& r : target->records)
-        present.insert (fingerprintOfContent (&r));
+        present.insert (savedFingerprint (&r));
 
     // Whole copies, stored fingerprint and all; a copy appended here counts as present.
     for (const int i : rows)
-        if (i >= 0 && i < source->size() && present.insert (fingerprintOfContent (&(*source)[i])).second)
+        if (i >= 0 && i < source->size() && present.insert (savedFingerprint (&(*source)[i])).second)
             target->append ((*source)[i]);
 }
 

@@ -2,50 +2,127 @@
 #include "sound/CcConversion.h"
 #include "sound/SoundDump.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <string>
 #include <unordered_set>
+#include <vector>
 
 namespace
 {
-// A message that a scan found, zero-filled after its F7, and what the parse makes of it.
+// Memory that a load fills at once: taken in pages of 2 MB where the system offers them, since a
+// fault for each 4 KB page costs more than the load's own work on some machines.
+void adviseLargePages (void* start, size_t bytes)
+{
+#ifdef MADV_HUGEPAGE
+    const auto page = static_cast<uintptr_t> (4096);
+    const auto from = (reinterpret_cast<uintptr_t> (start) + page - 1) & ~(page - 1);
+    const auto to = (reinterpret_cast<uintptr_t> (start) + bytes) & ~(page - 1);
+    if (to > from)
+        ::madvise (reinterpret_cast<void*> (from), to - from, MADV_HUGEPAGE);
+#else
+    (void) start;
+    (void) bytes;
+#endif
+}
+
+// What a load keeps of a message that began as a sound dump: the message only when the parse took
+// it, else just its place.
 struct FoundDump
 {
-    uint8_t message[soundDumpLength];
-    int result;
-    uint64_t fingerprint;  // of the parsed sound, when result >= 0
+    int64_t offset;  // the number of the kept message; -1 = refused
+    uint64_t key;    // savedFingerprint of the parsed sound
 };
 
 // What a scan found, gathered without touching the list: the list is locked only to take it.
 class DumpCollector
 {
 public:
-    DumpCollector() { initSoundRecord (&scratch); }
+    explicit DumpCollector (bool appending) : append (appending) { initSoundRecord (&scratch); }
 
-    // The first `length` bytes of `message` (at most soundDumpLength) are the message. May throw
-    // std::bad_alloc.
-    void add (const uint8_t* message, int length)
+    // The first `length` bytes of `message` (at most soundDumpLength) are a message from its F0 on;
+    // `ended` says whether its own F7 ended it. May throw std::bad_alloc.
+    void add (const uint8_t* message, int length, bool ended)
     {
-        FoundDump d;
-        std::memcpy (d.message, message, static_cast<size_t> (length));
-        std::memset (d.message + length, 0, static_cast<size_t> (soundDumpLength - length));
-        d.result = parseSoundDump (&scratch, d.message);
-        // Not a sound dump at all: it neither holds a program's place nor can be appended.
-        if (d.result == -2 || d.result == -3)
+        // Only a sound dump holds a program's place: a probe, its answer, a request or a global
+        // dump in the file does not, whatever its checksum.
+        if (length < 5 || message[1] != 0x7D || message[2] != 0x2B || message[4] != 0x10)
             return;
-        d.fingerprint = d.result >= 0 ? fingerprintOfContent (&scratch) : 0;
-        found.push_back (d);
+        uint8_t padded[soundDumpLength];
+        int result = -1;  // cut short by a status byte, the next F0 or its length: damaged
+        if (ended)
+        {
+            std::memcpy (padded, message, static_cast<size_t> (length));
+            std::memset (padded + length, 0, static_cast<size_t> (soundDumpLength - length));
+            result = parseSoundDump (&scratch, padded);
+        }
+        if (result < 0)
+        {
+            // Appending, a damaged dump has no place to keep.
+            if (! append)
+                found.push_back ({ -1, 0 });
+            return;
+        }
+        const uint64_t key = savedFingerprint (&scratch);
+        // Appending, a second copy of a sound in the same file is never stored.
+        if (append && ! seen.insert (key).second)
+            return;
+        if (kept % perBlock == 0)
+        {
+            if (blocks.size() == blocks.capacity())
+                blocks.reserve (2 * blocks.size() + 1);
+            blocks.emplace_back (mapBlock());
+        }
+        std::memcpy (blocks.back().get() + (kept % perBlock) * soundDumpLength, padded, soundDumpLength);
+        found.push_back ({ static_cast<int64_t> (kept++), key });
+    }
+
+    const uint8_t* messageOf (const FoundDump& d) const
+    {
+        const auto k = static_cast<size_t> (d.offset);
+        return blocks[k / perBlock].get() + (k % perBlock) * soundDumpLength;
     }
 
     std::vector<FoundDump> found;
 
 private:
+    // In blocks of one large page each, so that what is kept grows without being copied.
+    static constexpr size_t blockBytes = size_t (2) << 20;
+    static constexpr size_t perBlock = blockBytes / soundDumpLength;
+    struct Unmap
+    {
+        void operator() (uint8_t* p) const noexcept { ::munmap (p, blockBytes); }
+    };
+
+    // Mapped twice as large and cut down to the aligned half: no address space is left unused.
+    static uint8_t* mapBlock()
+    {
+        void* p = ::mmap (nullptr, 2 * blockBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (p == MAP_FAILED)
+            throw std::bad_alloc();
+        const auto start = reinterpret_cast<uintptr_t> (p);
+        const auto aligned = (start + blockBytes - 1) & ~(blockBytes - 1);
+        if (aligned > start)
+            ::munmap (p, aligned - start);
+        if (start + 2 * blockBytes > aligned + blockBytes)
+            ::munmap (reinterpret_cast<void*> (aligned + blockBytes), start + 2 * blockBytes - (aligned + blockBytes));
+        adviseLargePages (reinterpret_cast<void*> (aligned), blockBytes);
+        return reinterpret_cast<uint8_t*> (aligned);
+    }
+
+    std::vector<std::unique_ptr<uint8_t, Unmap>> blocks;
+    size_t kept = 0;
+    const bool append;
+    std::unordered_set<uint64_t> seen;
     SoundRecord scratch;
 };
 
@@ -68,9 +145,9 @@ struct ListLock
 // The storing rules shared by the file scan and the memory import. Everything that can fail is
 // done before the first record changes, so a failure leaves the list as it was. Dumps stored, or
 // -2 when there is no memory for them.
-int storeDumps (SoundVector* list, const std::vector<FoundDump>& found, bool append,
-                const juce::CriticalSection* listLock)
+int storeDumps (SoundVector* list, const DumpCollector& dumps, bool append, const juce::CriticalSection* listLock)
 {
+    const auto& found = dumps.found;
     if (found.empty())
         return 0;
     const ListLock locked (listLock);
@@ -89,33 +166,30 @@ int storeDumps (SoundVector* list, const std::vector<FoundDump>& found, bool app
             if (! append && taken < size)
             {
                 // A damaged dump still holds its program's place.
-                targets.push_back (d.result >= 0 ? taken : dropped);
-                stored += d.result >= 0 ? 1 : 0;
+                targets.push_back (d.offset >= 0 ? taken : dropped);
+                stored += d.offset >= 0 ? 1 : 0;
                 ++taken;
                 continue;
             }
-            if (d.result < 0)
+            if (d.offset < 0)
             {
                 targets.push_back (dropped);
                 continue;
             }
             ++taken;
-            // The list is only appended to from here on, so its fingerprints are gathered once,
-            // as they will be once the dumps before have overwritten their records. By content:
-            // an edit may have left a record's stored fingerprint behind.
+            // The list is only appended to from here on, so its sounds are gathered once, as they
+            // will be once the dumps before have overwritten their records.
             if (! indexed)
             {
-                std::vector<uint64_t> present (static_cast<size_t> (size));
+                known.reserve (static_cast<size_t> (size) + found.size());
                 for (int i = 0; i < size; ++i)
-                    present[static_cast<size_t> (i)] = fingerprintOfContent (&(*list)[i]);
-                for (size_t k = 0; k < targets.size(); ++k)
-                    if (targets[k] >= 0)
-                        present[static_cast<size_t> (targets[k])] = found[k].fingerprint;
-                known.reserve (present.size() + found.size());
-                known.insert (present.begin(), present.end());
+                {
+                    const size_t k = static_cast<size_t> (i);
+                    known.insert (k < targets.size() && targets[k] >= 0 ? found[k].key : savedFingerprint (&(*list)[i]));
+                }
                 indexed = true;
             }
-            const bool fresh = known.insert (d.fingerprint).second;
+            const bool fresh = known.insert (d.key).second;
             targets.push_back (fresh ? appended : dropped);
             if (fresh)
             {
@@ -124,19 +198,21 @@ int storeDumps (SoundVector* list, const std::vector<FoundDump>& found, bool app
             }
         }
         list->records.reserve (list->records.size() + appends);
+        adviseLargePages (list->records.data() + list->records.size(), appends * sizeof (SoundRecord));
 
         // Nothing below allocates: the records are overwritten and appended within the room made.
+        // A parse writes the same words of every record, so one empty record serves every append.
         SoundRecord fresh;
+        initSoundRecord (&fresh);
         for (size_t k = 0; k < found.size(); ++k)
         {
             if (targets[k] >= 0)
             {
-                parseSoundDump (&(*list)[targets[k]], found[k].message);
+                parseSoundDump (&(*list)[targets[k]], dumps.messageOf (found[k]));
             }
             else if (targets[k] == appended)
             {
-                initSoundRecord (&fresh);
-                parseSoundDump (&fresh, found[k].message);
+                parseSoundDump (&fresh, dumps.messageOf (found[k]));
                 list->append (fresh);
             }
         }
@@ -184,7 +260,41 @@ public:
         }
     }
 
-    // Bytes come back out in the reverse order of pushing.
+    // Copies data bytes (below 0x80) into `out`, at most `max` of them, stopping before any other
+    // byte and at the end; returns how many.
+    size_t takeData (uint8_t* out, size_t max)
+    {
+        size_t n = 0;
+        while (pushed > 0 && n < max)
+        {
+            if (back[pushed - 1] >= 0x80)
+                return n;
+            out[n++] = static_cast<uint8_t> (back[--pushed]);
+        }
+        while (n < max)
+        {
+            if (pos == filled && ! fill())
+                return n;
+            const size_t avail = std::min (filled - pos, max - n);
+            size_t k = 0;
+            for (uint64_t eight; k + 8 <= avail; k += 8)
+            {
+                std::memcpy (&eight, buffer + pos + k, sizeof (eight));
+                if ((eight & 0x8080808080808080ull) != 0)
+                    break;
+            }
+            while (k < avail && buffer[pos + k] < 0x80)
+                ++k;
+            std::memcpy (out + n, buffer + pos, k);
+            pos += k;
+            n += k;
+            if (k < avail)
+                return n;
+        }
+        return n;
+    }
+
+    // Bytes come back out in the reverse order of pushing; at most 16 wait at a time.
     void pushBack (int byte) { back[pushed++] = byte; }
 
 private:
@@ -212,11 +322,91 @@ private:
     long long left;
     uint8_t buffer[1 << 16];
     size_t pos = 0, filled = 0;
-    int back[8];
+    int back[16];
     int pushed = 0;
 };
 
 inline bool isStatus (int b) noexcept { return b >= 0x80 && b != 0xF7; }
+
+// The bytes of one message after its header. A Standard MIDI File stores a SysEx message as an
+// event (F0, a length, the bytes), and a long one that a sequencer recorded in packets as that
+// event followed by continuation events (a delta time, F7, a length, the bytes) until the bytes
+// end in F7: the packets are joined here. `left` counts what remains of the current event, -1
+// where there is no event length (a plain dump) or where no continuation follows.
+class MessageBytes
+{
+public:
+    MessageBytes (ByteReader& reader, int eventBytesLeft) : in (reader), left (eventBytesLeft) {}
+
+    // The next byte, -1 at the end of the file.
+    int next()
+    {
+        while (left == 0)
+            if (! continuation())
+                left = -1;  // read on as a plain dump would be
+        const int b = in.next();
+        if (b >= 0 && left > 0)
+            --left;
+        return b;
+    }
+
+    // Data bytes of the current event, as ByteReader::takeData.
+    size_t takeData (uint8_t* out, size_t max)
+    {
+        if (left == 0)
+            return 0;
+        if (left > 0 && static_cast<size_t> (left) < max)
+            max = static_cast<size_t> (left);
+        const size_t n = in.takeData (out, max);
+        if (left > 0)
+            left -= static_cast<int> (n);
+        return n;
+    }
+
+private:
+    // A variable-length number of at most four bytes; false when it is none.
+    bool readNumber (int* read, int& n, int& value)
+    {
+        value = 0;
+        for (int i = 0; i < 4; ++i)
+        {
+            const int b = in.next();
+            if (b < 0)
+                return false;
+            read[n++] = b;
+            value = (value << 7) | (b & 0x7F);
+            if (b < 0x80)
+                return true;
+        }
+        return false;
+    }
+
+    bool continuation()
+    {
+        int read[9];
+        int n = 0, delta = 0, length = 0;
+        bool ok = readNumber (read, n, delta);
+        if (ok)
+        {
+            const int b = in.next();
+            if (b >= 0)
+                read[n++] = b;
+            // No packet of a dump is longer than the dump: a longer length is no continuation.
+            ok = b == 0xF7 && readNumber (read, n, length) && length <= soundDumpLength;
+        }
+        if (ok)
+        {
+            left = length;
+            return true;
+        }
+        while (n > 0)
+            in.pushBack (read[--n]);
+        return false;
+    }
+
+    ByteReader& in;
+    int left;
+};
 
 void scanFile (ByteReader& in, DumpCollector& dumps)
 {
@@ -226,66 +416,69 @@ void scanFile (ByteReader& in, DumpCollector& dumps)
         if (! in.skipPast (0xF0))
             return;
 
-        int h[5];
-        bool ended = false;
-        for (int i = 1; i <= 4 && ! ended; ++i)
-            ended = (h[i] = in.next()) < 0;
-        if (ended)
-            return;
-
-        int length;  // bytes of the message so far
-        msg[0] = 0xF0;
-        if (h[1] == 0x7D)
+        // The plain form, F0 7D ..; or an event of a Standard MIDI File, F0, a length of one or two
+        // bytes, 7D 2B ..; or, as ever, F0 and any two bytes before 7D 2B (length unknown).
+        int h[4];
+        for (int i = 0; i < 4; ++i)
+            if ((h[i] = in.next()) < 0)
+                return;
+        int eventLeft = -1;
+        bool plain = false;
+        if (h[0] == 0x7D && ! (h[1] == 0x7D && h[2] == 0x2B))
         {
-            msg[1] = 0x7D;
-            length = 2;
-            // A status byte among the header bytes ends the message; scan again from it.
-            int i = 2;
-            for (; i <= 4 && ! isStatus (h[i]); ++i)
-                msg[length++] = static_cast<uint8_t> (h[i]);
-            if (i <= 4)
-            {
-                for (int j = 4; j >= i; --j)
-                    in.pushBack (h[j]);
-                continue;
-            }
+            // Plain; the bytes after 7D are read again as the message's own.
+            plain = true;
         }
-        else if (h[3] == 0x7D && h[4] == 0x2B)
+        else if (h[0] < 0x80 && h[1] == 0x7D && h[2] == 0x2B)
         {
-            // Standard MIDI File event: F0, two length bytes, then the dump from 7D on.
-            msg[1] = 0x7D;
-            msg[2] = 0x2B;
-            length = 3;
+            in.pushBack (h[3]);
+            eventLeft = h[0] >= 2 ? h[0] - 2 : -1;
+        }
+        else if (h[2] == 0x7D && h[3] == 0x2B)
+        {
+            const int eventLength = h[0] >= 0x80 && h[1] < 0x80 ? ((h[0] & 0x7F) << 7 | h[1]) : -1;
+            eventLeft = eventLength >= 2 ? eventLength - 2 : -1;
         }
         else
         {
             // An F0 among these bytes may start a dump.
-            for (int j = 4; j >= 1; --j)
+            for (int j = 3; j >= 0; --j)
                 in.pushBack (h[j]);
             continue;
         }
+        msg[0] = 0xF0;
+        msg[1] = 0x7D;
+        int length = 2;  // bytes of the message so far
+        if (plain)
+            for (int j = 3; j >= 1; --j)
+                in.pushBack (h[j]);
+        else
+            msg[length++] = 0x2B;
 
-        bool complete = false;
+        MessageBytes bytes (in, eventLeft);
+        bool ended = false;
         while (length < soundDumpLength)
         {
-            const int b = in.next();
+            length += static_cast<int> (bytes.takeData (msg + length, static_cast<size_t> (soundDumpLength - length)));
+            if (length == soundDumpLength)
+                break;
+            const int b = bytes.next();
             if (b < 0)
-                return;
+                return;  // the file ends inside the message
             if (isStatus (b))
             {
-                // A status byte cannot be part of a dump: this one is unfinished, the byte may start the next.
+                // A status byte cannot be part of a dump: this one is cut short, the byte may start the next.
                 in.pushBack (b);
                 break;
             }
             msg[length++] = static_cast<uint8_t> (b);
-            if (b == 0xF7 && length >= 6)
+            if (b == 0xF7)
             {
-                complete = true;
+                ended = true;
                 break;
             }
         }
-        if (complete)
-            dumps.add (msg, length);
+        dumps.add (msg, length, ended);
     }
 }
 
@@ -304,7 +497,7 @@ struct ReadOnlyFile
 
 int importSoundDumps (SoundVector* list, const uint8_t* data, int length, bool append)
 {
-    DumpCollector dumps;
+    DumpCollector dumps (append);
     try
     {
         int pos = 0;
@@ -320,7 +513,7 @@ int importSoundDumps (SoundVector* list, const uint8_t* data, int length, bool a
             if (data[pos + 1] != 0x7D)
             {
                 // The dumps before it are stored all the same.
-                return storeDumps (list, dumps.found, append, nullptr) < 0 ? -2 : 0;
+                return storeDumps (list, dumps, append, nullptr) < 0 ? -2 : 0;
             }
             int end = -1;
             const int last = length - 1 - pos < soundDumpLength - 1 ? length - 1 - pos : soundDumpLength - 1;
@@ -337,7 +530,7 @@ int importSoundDumps (SoundVector* list, const uint8_t* data, int length, bool a
                 ++pos;
                 continue;
             }
-            dumps.add (data + pos, end - pos + 1);
+            dumps.add (data + pos, end - pos + 1, true);
             pos = end;
         }
     }
@@ -345,12 +538,12 @@ int importSoundDumps (SoundVector* list, const uint8_t* data, int length, bool a
     {
         return -2;
     }
-    return storeDumps (list, dumps.found, append, nullptr);
+    return storeDumps (list, dumps, append, nullptr);
 }
 
 int loadSoundFile (SoundVector* list, const char* path, bool append, const juce::CriticalSection* listLock)
 {
-    DumpCollector dumps;
+    DumpCollector dumps (append);
     {
         const ReadOnlyFile file (path);
         struct stat info {};
@@ -367,82 +560,222 @@ int loadSoundFile (SoundVector* list, const char* path, bool append, const juce:
             return -2;
         }
     }
-    return storeDumps (list, dumps.found, append, listLock);
+    return storeDumps (list, dumps, append, listLock);
 }
 
-int saveSoundFile (SoundVector* list, const char* path)
+uint64_t savedFingerprint (const SoundRecord* record)
 {
-    if (list->size() == 0)
-        return -1;
-    // A link keeps pointing at the file it named; that file is the one replaced.
-    char resolved[PATH_MAX];
-    struct stat link {};
-    if (::lstat (path, &link) == 0 && S_ISLNK (link.st_mode) && ::realpath (path, resolved) != nullptr)
-        path = resolved;
-    struct stat old {};
-    const bool exists = ::stat (path, &old) == 0;
-    // Replacing a FIFO or a device with a file would break what it serves; opening one could block.
-    if (exists && (! S_ISREG (old.st_mode) || ::access (path, W_OK) != 0))
-        return -2;
+    // Only the words that a dump carries, and only the bits of them that it carries.
+    SoundRecord copy;
+    std::memcpy (copy.w, record->w, (SoundRecord::fingerprintLast + 1) * sizeof (uint32_t));
+    normaliseSound (&copy);
+    for (int k = SoundRecord::packedName; k < SoundRecord::shortValues; ++k)
+        copy.w[k] &= 0x7F7F7F;
+    for (int k = SoundRecord::shortValues; k < SoundRecord::rawWords; ++k)
+        copy.w[k] &= 0x7F;
+    for (int k = SoundRecord::rawWords; k <= SoundRecord::fingerprintLast; ++k)
+        copy.w[k] &= 0xFFFFFF;
+    return fingerprintOfContent (&copy);
+}
 
-    // Written beside the target and renamed over it, so a failed save leaves the old file as it was.
-    // The temporary name is short and hidden, so that a target name of any legal length has one.
-    const char* slash = std::strrchr (path, '/');
-    const int folderLength = slash != nullptr ? static_cast<int> (slash - path) + 1 : 0;
-    static int counter = 0;
-    char temp[PATH_MAX];
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt)
-    {
-        const int n = std::snprintf (temp, sizeof (temp), "%.*s.ksx-%d-%d.tmp", folderLength, path,
-                                     static_cast<int> (getpid()), __atomic_add_fetch (&counter, 1, __ATOMIC_RELAXED));
-        if (n < 0 || n >= static_cast<int> (sizeof (temp)))
-            return -2;
-        fd = ::open (temp, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return -2;
-    }
-    if (fd < 0)
-        return -2;
-    if (exists)
-    {
-        // The new file takes the old one's owner and group (only root may give it away), then its
-        // mode, which a change of owner may have cut.
-        if (::fchown (fd, old.st_uid, old.st_gid) != 0)
-            (void) ! ::fchown (fd, static_cast<uid_t> (-1), old.st_gid);
-        ::fchmod (fd, old.st_mode & 07777);
-    }
-    FILE* f = ::fdopen (fd, "wb");
-    if (f == nullptr)
-    {
-        ::close (fd);
-        ::unlink (temp);
-        return -2;
-    }
-
-    bool ok = true;
-    uint8_t dump[soundDumpLength];
+std::vector<uint8_t> encodeSoundFile (SoundVector* list)
+{
     const int n = list->size();
+    std::vector<uint8_t> bytes (static_cast<size_t> (n) * soundDumpLength);
     for (int i = 0; i < n; ++i)
     {
         SoundRecord& r = (*list)[i];
         normaliseSound (&r);
         if (r.w[0] == 0 && r.w[1] == 0)
             computeFingerprint (&r);
-        encodeSoundDump (&r, dump, static_cast<uint8_t> (i & 0x7F));
-        if (ok && std::fwrite (dump, 1, sizeof (dump), f) != sizeof (dump))
-            ok = false;
+        encodeSoundDump (&r, bytes.data() + static_cast<size_t> (i) * soundDumpLength, static_cast<uint8_t> (i & 0x7F));
     }
-    if (std::fflush (f) != 0 || ::fsync (fd) != 0)
-        ok = false;
-    if (std::fclose (f) != 0)
-        ok = false;
-    if (ok && std::rename (temp, path) != 0)
+    return bytes;
+}
+
+namespace
+{
+// The name that a chain of symbolic links ends in, which need not exist yet. A relative link is
+// taken from the folder that holds it. False for a loop or a link that cannot be read.
+bool followLinks (const char* path, std::string& resolved)
+{
+    resolved = path;
+    for (int hops = 0; hops < 40; ++hops)
+    {
+        struct stat st {};
+        if (::lstat (resolved.c_str(), &st) != 0 || ! S_ISLNK (st.st_mode))
+            return true;
+        char target[PATH_MAX];
+        const ssize_t n = ::readlink (resolved.c_str(), target, sizeof (target) - 1);
+        if (n <= 0 || n >= static_cast<ssize_t> (sizeof (target)) - 1)
+            return false;
+        target[n] = 0;
+        const auto slash = resolved.rfind ('/');
+        resolved = target[0] == '/' || slash == std::string::npos ? std::string (target)
+                                                                   : resolved.substr (0, slash + 1) + target;
+    }
+    return false;
+}
+
+std::string folderOf (const std::string& path)
+{
+    const auto slash = path.rfind ('/');
+    return slash == std::string::npos ? std::string (".") : slash == 0 ? std::string ("/") : path.substr (0, slash);
+}
+
+bool writeAll (int fd, const uint8_t* bytes, size_t size, off_t at)
+{
+    while (size > 0)
+    {
+        const ssize_t n = ::pwrite (fd, bytes, size, at);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        bytes += n;
+        size -= static_cast<size_t> (n);
+        at += n;
+    }
+    return true;
+}
+
+// A rename or a new name is durable only once its folder is.
+bool syncFolder (const std::string& path)
+{
+    const int fd = ::open (folderOf (path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return errno == EACCES;  // a folder the user may not read: nothing to sync it through
+    const bool ok = ::fsync (fd) == 0 || errno == EINVAL;
+    ::close (fd);
+    return ok;
+}
+
+enum class Replaced { done, failed, noRoom };
+
+// Written beside the target and renamed over it, so a failed save leaves the old file as it was.
+// noRoom when the folder takes no new file or the rename is refused (a folder the user may not
+// write, a sticky folder), before anything changed.
+Replaced replaceThroughTemporary (const uint8_t* bytes, size_t size, const std::string& path, const struct stat* old)
+{
+    // The temporary name is short and hidden, so that a target name of any legal length has one.
+    const auto slash = path.rfind ('/');
+    const std::string folder = slash == std::string::npos ? std::string() : path.substr (0, slash + 1);
+    static int counter = 0;
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt)
+    {
+        temp = folder + ".ksx-" + std::to_string (getpid()) + "-"
+             + std::to_string (__atomic_add_fetch (&counter, 1, __ATOMIC_RELAXED)) + ".tmp";
+        if (temp.size() >= PATH_MAX)
+            return Replaced::noRoom;
+        fd = ::open (temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return Replaced::noRoom;
+    }
+    if (fd < 0)
+        return Replaced::noRoom;
+    if (old != nullptr)
+    {
+        // The new file takes the old one's owner and group (only root may give it away), then its
+        // mode, which a change of owner may have cut.
+        if (::fchown (fd, old->st_uid, old->st_gid) != 0)
+            (void) ! ::fchown (fd, static_cast<uid_t> (-1), old->st_gid);
+        ::fchmod (fd, old->st_mode & 07777);
+    }
+    bool ok = writeAll (fd, bytes, size, 0) && ::fsync (fd) == 0;
+    if (::close (fd) != 0)
         ok = false;
     if (! ok)
     {
-        ::unlink (temp);
+        ::unlink (temp.c_str());
+        return Replaced::failed;
+    }
+    if (std::rename (temp.c_str(), path.c_str()) != 0)
+    {
+        ::unlink (temp.c_str());
+        return Replaced::noRoom;
+    }
+    // The new file has the name, but unless the folder is synced it may lose it to a power cut.
+    return syncFolder (path) ? Replaced::done : Replaced::failed;
+}
+
+// The file itself rewritten: opened without truncating, written, cut to the new length, synced.
+// The room is taken first, so that a full disk refuses the save before the old bytes change.
+bool writeInPlace (const uint8_t* bytes, size_t size, const std::string& path, bool exists)
+{
+    const int fd = ::open (path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (exists ? 0 : O_CREAT | O_EXCL), 0666);
+    if (fd < 0)
+        return false;
+    struct stat now {};
+    bool ok = ::fstat (fd, &now) == 0 && S_ISREG (now.st_mode);
+    if (ok && static_cast<off_t> (size) > now.st_size && ::fallocate (fd, 0, 0, static_cast<off_t> (size)) != 0
+        && errno != EOPNOTSUPP && errno != ENOSYS)
+    {
+        (void) ! ::ftruncate (fd, now.st_size);
+        ok = false;
+    }
+    else if (ok)
+    {
+        ok = writeAll (fd, bytes, size, 0) && ::ftruncate (fd, static_cast<off_t> (size)) == 0 && ::fsync (fd) == 0;
+    }
+    if (::close (fd) != 0)
+        ok = false;
+    if (! exists)
+    {
+        if (! ok)
+            ::unlink (path.c_str());
+        else
+            ok = syncFolder (path);
+    }
+    return ok;
+}
+} // namespace
+
+int writeSoundFile (const std::vector<uint8_t>& bytes, const char* path)
+{
+    if (bytes.empty())
+        return -1;
+    try
+    {
+        // A link keeps pointing at the file it names; that file is the one written, made if need be.
+        std::string target;
+        if (! followLinks (path, target))
+            return -2;
+        struct stat old {};
+        const bool exists = ::stat (target.c_str(), &old) == 0;
+        if (! exists && errno != ENOENT)
+            return -2;
+        // Replacing a FIFO or a device with a file would break what it serves; opening one could block.
+        if (exists && (! S_ISREG (old.st_mode) || ::access (target.c_str(), W_OK) != 0))
+            return -2;
+
+        const auto result = replaceThroughTemporary (bytes.data(), bytes.size(), target, exists ? &old : nullptr);
+        if (result == Replaced::failed)
+            return -2;
+        // Where no file can be made beside it, a file that the user may write is written as it is.
+        if (result == Replaced::noRoom && ! writeInPlace (bytes.data(), bytes.size(), target, exists))
+            return -2;
+        return static_cast<int> (bytes.size());
+    }
+    catch (const std::bad_alloc&)
+    {
         return -2;
     }
-    return soundDumpLength * n;
+}
+
+int saveSoundFile (SoundVector* list, const char* path)
+{
+    if (list->size() == 0)
+        return -1;
+    std::vector<uint8_t> bytes;
+    try
+    {
+        bytes = encodeSoundFile (list);
+    }
+    catch (const std::bad_alloc&)
+    {
+        return -2;
+    }
+    return writeSoundFile (bytes, path);
 }

@@ -460,8 +460,11 @@ TEST_F (BadFiles, FileThatGrowsWhileReadIsReadUpToItsSizeAtOpening)
 
 namespace
 {
-// n dumps that differ in their names, so that no two share a fingerprint.
-bool writeDistinctDumps (const juce::File& f, int n)
+// n dumps that differ in their names, so that no two share a fingerprint; or that all carry a
+// wrong checksum; or n copies of one dump. `last`, when given, follows them.
+enum class Dumps { distinct, badChecksums, sameSound };
+
+bool writeDumps (const juce::File& f, int n, Dumps kind, const MidiBytes& last = {})
 {
     const Fd out (::open (pathOf (f).c_str(), O_CREAT | O_WRONLY | O_TRUNC | O_CLOEXEC, 0644));
     if (out.fd < 0)
@@ -471,13 +474,22 @@ bool writeDistinctDumps (const juce::File& f, int n)
     for (int i = 0; i < n; ++i)
     {
         auto d = base;
-        for (int k = 0, v = i; k < 4; ++k, v /= 26)
-            d[10 + k] = static_cast<uint8_t> ('A' + v % 26);
-        unsigned sum = 0;
-        for (int k = 1; k < soundDumpLength - 2; ++k)
-            sum += d[static_cast<size_t> (k)];
-        d[soundDumpLength - 2] = static_cast<uint8_t> ((0u - sum) & 0x7F);
+        if (kind != Dumps::sameSound)
+        {
+            for (int k = 0, v = i; k < 4; ++k, v /= 26)
+                d[10 + k] = static_cast<uint8_t> ('A' + v % 26);
+            unsigned sum = 0;
+            for (int k = 1; k < soundDumpLength - 2; ++k)
+                sum += d[static_cast<size_t> (k)];
+            uint8_t checksum = static_cast<uint8_t> ((0u - sum) & 0x7F);
+            // Wrong by one, and never 0x7F, which turns the test off.
+            if (kind == Dumps::badChecksums)
+                checksum = static_cast<uint8_t> ((checksum + (checksum == 0x7E ? 2 : 1)) & 0x7F);
+            d[soundDumpLength - 2] = checksum;
+        }
         chunk.insert (chunk.end(), d.begin(), d.end());
+        if (i == n - 1)
+            chunk.insert (chunk.end(), last.begin(), last.end());
         if (chunk.size() >= (1u << 20) || i == n - 1)
         {
             if (::write (out.fd, chunk.data(), chunk.size()) != static_cast<ssize_t> (chunk.size()))
@@ -501,7 +513,7 @@ constexpr bool sanitized = false;
 #endif
 } // namespace
 
-// Memory grows with the dumps found, not with the file's length, and a load that runs out of
+// Memory grows with the dumps that a load can use, not with the file's length, and a load that runs out of
 // memory returns -2 and leaves the list as it was: each row loads into the factory set in a
 // process of its own under an address-space limit.
 TEST_F (BadFiles, LoadsUnderAnAddressSpaceLimit)
@@ -516,8 +528,13 @@ TEST_F (BadFiles, LoadsUnderAnAddressSpaceLimit)
     auto soundsBeyondMemory = folder.getChildFile ("20000-dumps.ksx");
     ASSERT_TRUE (sparseFileEndingIn (oneDumpIn200Mb, 200 * megabyte, namedDump ("At The End", 0)));
     ASSERT_TRUE (sparseFileEndingIn (oneDumpIn2Gb, 2048 * megabyte, namedDump ("After 2 GB", 0)));
-    ASSERT_TRUE (writeDistinctDumps (dumpsBeyondMemory, 120000));   // 160 MB of dumps
-    ASSERT_TRUE (writeDistinctDumps (soundsBeyondMemory, 20000));   // 27 MB of dumps, 164 MB of sounds
+    ASSERT_TRUE (writeDumps (dumpsBeyondMemory, 120000, Dumps::distinct));   // 160 MB of dumps
+    ASSERT_TRUE (writeDumps (soundsBeyondMemory, 20000, Dumps::distinct));   // 27 MB of dumps, 164 MB of sounds
+    // 133 MB that a load cannot use, then one sound it can: only that one needs memory.
+    auto refusedThenOne = folder.getChildFile ("refused-then-one.ksx");
+    auto oneSoundRepeated = folder.getChildFile ("one-sound-repeated.ksx");
+    ASSERT_TRUE (writeDumps (refusedThenOne, 100000, Dumps::badChecksums, namedDump ("After The Damage", 0)));
+    ASSERT_TRUE (writeDumps (oneSoundRepeated, 100000, Dumps::sameSound));
 
     struct Row
     {
@@ -537,6 +554,9 @@ TEST_F (BadFiles, LoadsUnderAnAddressSpaceLimit)
         { dumpsBeyondMemory, 128 * megabyte, true, -2, 28, 28, "Tines", "Drama Strings" },
         { soundsBeyondMemory, 128 * megabyte, false, -2, 28, 28, "Tines", "Drama Strings" },
         { soundsBeyondMemory, 128 * megabyte, true, -2, 28, 28, "Tines", "Drama Strings" },
+        { refusedThenOne, 250 * megabyte, true, 1, 29, 28, "Tines", "After The Damage" },
+        { refusedThenOne, 250 * megabyte, false, 1, 29, 28, "Tines", "After The Damage" },
+        { oneSoundRepeated, 250 * megabyte, true, 1, 29, 28, "Tines", "Many" },
     };
     for (const auto& row : rows)
     {

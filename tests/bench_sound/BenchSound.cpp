@@ -51,14 +51,15 @@ void memcpyDump (benchmark::State& state)
 }
 BENCHMARK (memcpyDump);
 
-// 10,000 different sounds, loaded with append into the factory list (duplicates tested throughout).
-void load10000 (benchmark::State& state)
+// `count` different sounds, loaded with append into the factory list (duplicates tested throughout).
+void loadDistinct (benchmark::State& state, int count)
 {
-    const std::string path = "/tmp/bench_sound-" + std::to_string (getpid()) + ".ksx";
+    const std::string path = "/tmp/bench_sound-" + std::to_string (getpid()) + "-" + std::to_string (count) + ".ksx";
     {
         SoundVector many;
+        many.records.reserve (static_cast<size_t> (count));
         const SoundVector base = factory();
-        for (int i = 0; i < 10000; ++i)
+        for (int i = 0; i < count; ++i)
         {
             SoundRecord r = base[i % 28];
             r.w[150] = static_cast<uint32_t> (i) & 0xFFFFFF;
@@ -66,7 +67,7 @@ void load10000 (benchmark::State& state)
             computeFingerprint (&r);
             many.append (r);
         }
-        if (saveSoundFile (&many, path.c_str()) != 10000 * soundDumpLength)
+        if (saveSoundFile (&many, path.c_str()) != count * soundDumpLength)
         {
             state.SkipWithError ("cannot write the sound file");
             return;
@@ -78,15 +79,20 @@ void load10000 (benchmark::State& state)
         SoundVector list = factory();
         state.ResumeTiming();
         const int stored = loadSoundFile (&list, path.c_str(), true);
-        if (stored != 10000)
+        if (stored != count)
             state.SkipWithError ("not every sound was stored");
         benchmark::DoNotOptimize (list.records.data());
         state.PauseTiming();
         list = SoundVector();
         state.ResumeTiming();
     }
-    state.SetBytesProcessed (static_cast<int64_t> (state.iterations()) * 10000 * soundDumpLength);
+    state.SetBytesProcessed (static_cast<int64_t> (state.iterations()) * count * soundDumpLength);
     ::unlink (path.c_str());
 }
+
+void load10000 (benchmark::State& state) { loadDistinct (state, 10000); }
 BENCHMARK (load10000)->Unit (benchmark::kMillisecond);
+
+void load100000 (benchmark::State& state) { loadDistinct (state, 100000); }
+BENCHMARK (load100000)->Unit (benchmark::kMillisecond)->Iterations (3);
 } // namespace
