@@ -62,11 +62,13 @@ public:
     void showAbout();
     void toggleGlobalDialog();
 
-    // Reloads the first selected user sound into every open editor page.
-    void refreshOpenPanels();
+    // Reloads the first selected user sound into every open editor page. Values that came from
+    // the instrument are shown without being sent back to it.
+    void refreshOpenPanels (bool fromInstrument = false);
 
-    // Sends on output `index` now, under the send lock. Returns false (nothing sent) when the
-    // output is not open.
+    // Sends on output `index` under the send lock, once the bytes sent on it before could have
+    // left a MIDI cable: the caller waits meanwhile. Returns false (nothing sent, no wait) when
+    // the output is not open.
     bool sendToOutput (int index, const uint8_t* bytes, int length);
     bool isOutputOpen (int index);
 
@@ -88,6 +90,9 @@ public:
     // waiting for.
     std::unique_ptr<MidiOutPort> midiOutputs[maxPorts];
     std::mutex sendLock;
+    // When the bytes sent on each output so far have left its cable (clock of Pause.h, under
+    // the send lock). Kept across rescans: a reopened port may be the same cable, still busy.
+    int64_t wireFreeAt[maxPorts] = {};
     SoundVector userSounds;
     SoundVector librarySounds;
     Look* look = nullptr;
@@ -113,6 +118,14 @@ private:
     void rescanOutputs();
     void closeAllPorts();
     void closeAllOutputs();
+    void probeOpenOutputs();
+    // With the send lock held.
+    void sendPaced (int index, const uint8_t* bytes, int length);
+
+    // While no output has answered, the outputs are probed again after this many ticks (1.8 s).
+    static constexpr int ticksBetweenProbes = 6;
+    int ticksSinceProbe = 0;
+    int globalDumpsShown = 0;  // global dumps received when the Global dialog last loaded
 
     bool destroying = false;  // keeps childrenChanged off objects the destructor has deleted
 
