@@ -10,6 +10,8 @@
 #include "controls/zbutton.h"
 #include "controls/zpot.h"
 #include "editor/EditPanel.h"
+#include "controls/FmSlider.h"
+#include "editor/FmPanel.h"
 #include "editor/FxPanel.h"
 #include "editor/GlobalDialog.h"
 #include "editor/SamplePanel.h"
@@ -280,7 +282,7 @@ TEST_F (LinkDay, TheGlobalDialogFollowsTheBlockAndItsLoadWritesNothingBack)
 // numbers from the pages' tables: Effects knob 3 is CC 93, knob 14 CC 85; Model knob 3 CC 35.
 TEST_F (LinkDay, ThePagesShowTheInstrumentsOwnCcsWithoutSendingThemBack)
 {
-    enum Page { model, effects, sample };
+    enum Page { model, effects, sample, fm };
     struct Case { const char* what; Page page; int cc; int value; int knob; };
     const Case cases[] = {
         { "Effects: chorus depth", effects, 93, 40, 3 },
@@ -288,6 +290,8 @@ TEST_F (LinkDay, ThePagesShowTheInstrumentsOwnCcsWithoutSendingThemBack)
         { "Model: pickup type", model, 47, 3, -1 },
         { "Model: tine decay", model, 35, 90, 3 },
         { "Sample: sample", sample, 70, 4, -1 },
+        { "FM: pitch of modulator A", fm, 60, 17, 0 },
+        { "FM: the CC that decay 1 and decay rate 2 of pair A share", fm, 54, 90, 4 },
     };
     for (const auto& c : cases)
     {
@@ -297,6 +301,8 @@ TEST_F (LinkDay, ThePagesShowTheInstrumentsOwnCcsWithoutSendingThemBack)
             main->showModelPage();
         else if (c.page == effects)
             main->showEffectsPage();
+        else if (c.page == fm)
+            main->showFmPage();
         else
             main->showSamplePage();
         pumpMessageLoop (30);  // the page's own load may send (the pickup type does)
@@ -314,6 +320,8 @@ TEST_F (LinkDay, ThePagesShowTheInstrumentsOwnCcsWithoutSendingThemBack)
         const int held = ccOf (user()[0], c.cc);
         if (c.page == effects)
             EXPECT_EQ (static_cast<int> (main->fxPanel->knobs[c.knob]->getValue()), held);
+        else if (c.page == fm)
+            EXPECT_EQ (static_cast<int> (main->fmPanel->bars[c.knob]->getValue()), held);
         else if (c.knob >= 0)
             EXPECT_EQ (static_cast<int> (main->editPanel->knobs[c.knob]->getValue()), held);
         else if (c.page == model)
