@@ -86,6 +86,8 @@ juce::CriticalSection userSoundsLock;
 namespace
 {
 constexpr int queueMask = sysexQueueEntries - 1;
+// A MIDI cable carries 31,250 bits a second, 10 bits a byte.
+constexpr int64_t wireMicrosecondsPerByte = 320;
 const uint8_t globalRequest[7] = { 0xF0, 0x7D, 0x2B, 0x7F, 0x02, 0x7F, 0xF7 };
 
 // F0 7D 2B, device, command 12, data bytes below 0x80, F7 last: 23 bytes in all.
@@ -164,8 +166,24 @@ bool MainContentComponent::sendToOutput (int index, const uint8_t* bytes, int le
     std::lock_guard<std::mutex> g (sendLock);
     if (midiOutputs[index] == nullptr)
         return false;
-    midiOutputs[index]->sendNow (bytes, length);
+    sendPaced (index, bytes, length);
     return true;
+}
+
+// The system's output returns once the sequencer has the message, not once it is on the cable;
+// a cable's kernel buffer then overflows and drops bytes without a word. So nothing goes out
+// before what went before it could have left: one wait per message, in send order, under the
+// send lock, so messages from both threads keep their order and none is lost.
+void MainContentComponent::sendPaced (int index, const uint8_t* bytes, int length)
+{
+    int64_t now = clockMicroseconds();
+    if (wireFreeAt[index] > now)
+    {
+        waitMicroseconds (wireFreeAt[index] - now);
+        now = std::max (clockMicroseconds(), wireFreeAt[index]);
+    }
+    midiOutputs[index]->sendNow (bytes, length);
+    wireFreeAt[index] = now + length * wireMicrosecondsPerByte;
 }
 
 bool MainContentComponent::isOutputOpen (int index)
@@ -425,7 +443,7 @@ void MainContentComponent::rescanOutputs()
         const uint8_t probe[6] = { 0xF0, 0x7D, 0x2B, static_cast<uint8_t> (i), 0x7A, 0xF7 };
         std::lock_guard<std::mutex> g (sendLock);
         midiOutputs[i] = std::move (port);
-        midiOutputs[i]->sendNow (probe, sizeof (probe));
+        sendPaced (i, probe, sizeof (probe));
     }
 }
 

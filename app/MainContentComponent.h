@@ -65,8 +65,9 @@ public:
     // Reloads the first selected user sound into every open editor page.
     void refreshOpenPanels();
 
-    // Sends on output `index` now, under the send lock. Returns false (nothing sent) when the
-    // output is not open.
+    // Sends on output `index` under the send lock, once the bytes sent on it before could have
+    // left a MIDI cable: the caller waits meanwhile. Returns false (nothing sent, no wait) when
+    // the output is not open.
     bool sendToOutput (int index, const uint8_t* bytes, int length);
     bool isOutputOpen (int index);
 
@@ -88,6 +89,9 @@ public:
     // waiting for.
     std::unique_ptr<MidiOutPort> midiOutputs[maxPorts];
     std::mutex sendLock;
+    // When the bytes sent on each output so far have left its cable (clock of Pause.h, under
+    // the send lock). Kept across rescans: a reopened port may be the same cable, still busy.
+    int64_t wireFreeAt[maxPorts] = {};
     SoundVector userSounds;
     SoundVector librarySounds;
     Look* look = nullptr;
@@ -113,6 +117,8 @@ private:
     void rescanOutputs();
     void closeAllPorts();
     void closeAllOutputs();
+    // With the send lock held.
+    void sendPaced (int index, const uint8_t* bytes, int length);
 
     bool destroying = false;  // keeps childrenChanged off objects the destructor has deleted
 

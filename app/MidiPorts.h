@@ -18,7 +18,8 @@ class MidiOutPort
 {
 public:
     virtual ~MidiOutPort() = default;  // closes the port
-    // Returns when the bytes are out.
+    // Returns once the system has taken the bytes: on a cable, before they have left it (the
+    // link paces its sends for that).
     virtual void sendNow (const juce::uint8* bytes, int length) = 0;
 };
 

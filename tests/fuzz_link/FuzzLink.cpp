@@ -8,6 +8,7 @@
 // Besides the sanitizers, the run stops on what no input may do: leave dumps in the ring after
 // the drain, lose one of the 28 program slots, touch the library, or send anything but a whole
 // message the editor makes.
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -29,11 +30,17 @@ namespace
 {
 void noPause (int) {}
 
+// Sends wait for the cable on a clock that only the waits move on.
+std::atomic<int64_t> fuzzMicroseconds { 0 };
+int64_t fuzzClock() { return fuzzMicroseconds.load(); }
+void fuzzWait (int64_t microseconds) { fuzzMicroseconds += microseconds; }
+
 struct Harness
 {
     Harness()
     {
         setPauseFunction (noPause);
+        setClock (fuzzClock, fuzzWait);
         fake.ports.setInputCount (1);
         fake.ports.setOutputCount (2);
         main = std::make_unique<MainContentComponent>();

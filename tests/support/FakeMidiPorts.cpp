@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <thread>
+#include "app/Pause.h"
 
 struct FakeInPort;
 
@@ -18,6 +19,7 @@ struct FakeMidiPorts::State
     std::map<int, bool> inputFails, outputFails;
     std::map<int, Receiver> receivers;
     std::map<int, std::vector<MidiBytes>> sent;
+    std::map<int, std::vector<int64_t>> sentAt;
     std::map<int, std::vector<FakeInPort*>> openIns;
     std::map<int, int> openOuts;
     int inputOpens = 0, outputOpens = 0, sends = 0, faults = 0;
@@ -68,6 +70,7 @@ struct FakeOutPort : MidiOutPort
 
     void sendNow (const juce::uint8* bytes, int length) override
     {
+        const int64_t at = clockMicroseconds();
         ++sending;
         const bool overlapping = state->sendsOnHandle.fetch_add (1, std::memory_order_relaxed) != 0;
 
@@ -85,6 +88,7 @@ struct FakeOutPort : MidiOutPort
                 ++state->faults;
             ++state->sends;
             state->sent[deviceId].push_back (wire);
+            state->sentAt[deviceId].push_back (at);
             const bool connected = std::find (state->outputs.begin(), state->outputs.end(), deviceId)
                                    != state->outputs.end();
             auto r = state->receivers.find (deviceId);
@@ -210,6 +214,13 @@ std::vector<MidiBytes> FakeMidiPorts::sentTo (int id) const
     return it == state->sent.end() ? std::vector<MidiBytes>() : it->second;
 }
 
+std::vector<int64_t> FakeMidiPorts::sentTimes (int id) const
+{
+    std::lock_guard<std::mutex> g (state->m);
+    auto it = state->sentAt.find (id);
+    return it == state->sentAt.end() ? std::vector<int64_t>() : it->second;
+}
+
 std::vector<MidiBytes> FakeMidiPorts::sentToSince (int id, size_t& seen) const
 {
     const auto all = sentTo (id);
@@ -228,6 +239,7 @@ void FakeMidiPorts::clearSent()
 {
     std::lock_guard<std::mutex> g (state->m);
     state->sent.clear();
+    state->sentAt.clear();
     state->sends = 0;
 }
 

@@ -50,6 +50,8 @@ public:
 
     // What the editor did.
     std::vector<MidiBytes> sentTo (int outputDeviceId) const;   // in order
+    // When each of them was handed to the port, by the link's clock (app/Pause.h), in microseconds.
+    std::vector<int64_t> sentTimes (int outputDeviceId) const;
     // What was sent after the first `seen` messages; `seen` moves on to the end.
     std::vector<MidiBytes> sentToSince (int outputDeviceId, size_t& seen) const;
     int sendCount() const;
