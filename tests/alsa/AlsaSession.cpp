@@ -925,7 +925,7 @@ Session::Result Session::quickSelection()
 
     const size_t from = ilog.messages.size();
     const long long droppedBefore = ilog.droppedBytes;
-    std::vector<std::string> keys { "key", "--delay", "100" };
+    std::vector<std::string> keys { "key", "--delay", "80" };
     for (int i = 0; i < 10; ++i)
         keys.push_back ("Down");
     const long long t0 = monotonicUs();
