@@ -12,6 +12,7 @@
 #include "editor/EditPanel.h"
 #include "editor/FmPanel.h"
 #include "editor/FxPanel.h"
+#include "editor/GlobalDialog.h"
 #include "editor/SamplePanel.h"
 
 const uint8_t defaultGlobalBlock[GlobalBlock::size] = {
@@ -58,6 +59,31 @@ void GlobalBlock::replace (const uint8_t* in)
 {
     std::lock_guard<std::mutex> g (lock);
     std::memcpy (bytes, in, size);
+    std::memset (edited, 0, sizeof (edited));
+}
+
+void GlobalBlock::edit (int index, uint8_t value)
+{
+    if (index < 0 || index >= size)
+        return;
+    std::lock_guard<std::mutex> g (lock);
+    bytes[index] = value;
+    edited[index] = true;
+}
+
+void GlobalBlock::receive (const uint8_t* in)
+{
+    std::lock_guard<std::mutex> g (lock);
+    for (int i = 0; i < size; ++i)
+        if (! edited[i])
+            bytes[i] = in[i];
+    ++dumps;
+}
+
+int GlobalBlock::dumpsReceived() const
+{
+    std::lock_guard<std::mutex> g (lock);
+    return dumps;
 }
 
 void GlobalBlock::prepareForSend (uint8_t* out)
@@ -71,6 +97,7 @@ void GlobalBlock::prepareForSend (uint8_t* out)
     }
     bytes[checksum] = static_cast<uint8_t> ((0u - sum) & 0x7Fu);
     std::memcpy (out, bytes, size);
+    std::memset (edited, 0, sizeof (edited));  // the edits are on their way
 }
 
 GlobalBlock globalBlock;
@@ -194,7 +221,7 @@ bool MainContentComponent::isOutputOpen (int index)
     return midiOutputs[index] != nullptr;
 }
 
-void MainContentComponent::refreshOpenPanels()
+void MainContentComponent::refreshOpenPanels (bool fromInstrument)
 {
     const juce::ScopedLock sl (userSoundsLock);
     const int i = userSounds.findCurrent();
@@ -202,13 +229,13 @@ void MainContentComponent::refreshOpenPanels()
         return;
     auto* record = &userSounds[i];
     if (editPanel != nullptr && editPanel->isVisible())
-        editPanel->setSound (record);
+        editPanel->setSound (record, fromInstrument);
     if (fmPanel != nullptr && fmPanel->isVisible())
         fmPanel->setSound (record);
     if (fxPanel != nullptr && fxPanel->isVisible())
-        fxPanel->setSound (record);
+        fxPanel->setSound (record, fromInstrument);
     if (samplePanel != nullptr && samplePanel->isVisible())
-        samplePanel->setSound (record);
+        samplePanel->setSound (record, fromInstrument);
 }
 
 //==============================================================================
@@ -241,7 +268,7 @@ void MainContentComponent::handleIncomingMidiMessage (juce::MidiInput*, const ju
             case 0x12:
                 // The block goes back out as held, so only a whole, clean dump may replace it.
                 if (isWellFormedGlobalDump (m, length))
-                    globalBlock.replace (m);
+                    globalBlock.receive (m);
                 return;
             case 0x7B:
             {
@@ -265,7 +292,14 @@ void MainContentComponent::handleIncomingMidiMessage (juce::MidiInput*, const ju
                 return;
             {
                 const juce::ScopedLock sl (userSoundsLock);
-                const int i = userSounds.findCurrent();
+                // A knob turned right after a Program Change belongs to the program that the
+                // timer is about to select (it takes the change under this lock). A program past
+                // the list's end will leave no sound selected: the CC has nowhere to go.
+                int i = pendingProgram.load();
+                if (i < 0)
+                    i = userSounds.findCurrent();
+                else if (i >= userSounds.size())
+                    i = -1;
                 if (i < 0)
                     return;
                 setCc (&userSounds[i], m[1], m[2], true);
@@ -288,14 +322,17 @@ void MainContentComponent::timerCallback()
     if (! isVisible())
         return;
 
-    // A Program Change from the instrument.
-    const int program = pendingProgram.exchange (-1);
-    if (program >= 0)
+    ++ticksSinceProbe;
+
+    // A Program Change from the instrument: taken and applied under the lock by which the MIDI
+    // thread decides where an incoming CC goes.
+    int program, current = -1, size = 0;
+    uint32_t engine = 0;
     {
-        int current, size = 0;
-        uint32_t engine = 0;
+        const juce::ScopedLock sl (userSoundsLock);
+        program = pendingProgram.exchange (-1);
+        if (program >= 0)
         {
-            const juce::ScopedLock sl (userSoundsLock);
             current = userSounds.findCurrent();
             if (program != current)
             {
@@ -306,7 +343,9 @@ void MainContentComponent::timerCallback()
                     engine = userSounds[program][SoundRecord::engineType];
             }
         }
-
+    }
+    if (program >= 0)
+    {
         if (program != current)
         {
             if (program < size && shownEnginePage >= 0 && static_cast<uint32_t> (shownEnginePage) != engine)
@@ -345,8 +384,10 @@ void MainContentComponent::timerCallback()
     const juce::MessageManagerLock mml (juce::Thread::getCurrentThread());
 
     // Dumps that the MIDI thread queued.
+    bool currentReplaced = false;
     {
         const juce::ScopedLock sl (userSoundsLock);
+        const int current = userSounds.findCurrent();
         for (;;)
         {
             const int r = sysexReadIndex.load (std::memory_order_relaxed);
@@ -365,7 +406,8 @@ void MainContentComponent::timerCallback()
                 const int slot = message[5];
                 if (slot < userSounds.size())
                 {
-                    parseSoundDump (&userSounds[slot], message);
+                    if (parseSoundDump (&userSounds[slot], message) >= 0 && slot == current)
+                        currentReplaced = true;
                 }
                 else
                 {
@@ -389,11 +431,39 @@ void MainContentComponent::timerCallback()
             soundPanel->userList.refresh();
     }
 
-    if (ccReceivedCount.exchange (0) != 0)
-        refreshOpenPanels();
+    // The instrument's own values: shown, not sent back to it.
+    if (currentReplaced)
+    {
+        ccReceivedCount = 0;
+        refreshOpenPanels (true);
+        if (soundPanel != nullptr && soundPanel->isVisible())
+        {
+            const juce::ScopedLock sl (userSoundsLock);
+            const int i = userSounds.findCurrent();
+            if (i >= 0)
+                soundPanel->setSound (&userSounds[i]);
+        }
+    }
+    else if (ccReceivedCount.exchange (0) != 0)
+    {
+        refreshOpenPanels (true);
+    }
+
+    // A global dump arrived: the dialog shows what the block now holds.
+    const int dumps = globalBlock.dumpsReceived();
+    if (dumps != globalDumpsShown && globalDialog != nullptr)
+    {
+        globalDumpsShown = dumps;
+        globalDialog->updateFromGlobalBlock();
+    }
 
     rescanInputs();
     rescanOutputs();
+
+    // Behind an interface whose ports already exist, an instrument switched on later changes no
+    // count: until one answers, the open outputs are asked again.
+    if (chosenOutput.load() < 0 && ticksSinceProbe >= ticksBetweenProbes)
+        probeOpenOutputs();
 }
 
 // No lock of ours is held here: closing a port waits for its running callback, and the callback
@@ -440,10 +510,19 @@ void MainContentComponent::rescanOutputs()
         auto port = layer.openOutput (i);
         if (port == nullptr)
             continue;
-        const uint8_t probe[6] = { 0xF0, 0x7D, 0x2B, static_cast<uint8_t> (i), 0x7A, 0xF7 };
         std::lock_guard<std::mutex> g (sendLock);
         midiOutputs[i] = std::move (port);
-        sendPaced (i, probe, sizeof (probe));
+    }
+    probeOpenOutputs();
+}
+
+void MainContentComponent::probeOpenOutputs()
+{
+    ticksSinceProbe = 0;
+    for (int i = 0; i < maxPorts; ++i)
+    {
+        const uint8_t probe[6] = { 0xF0, 0x7D, 0x2B, static_cast<uint8_t> (i), 0x7A, 0xF7 };
+        sendToOutput (i, probe, sizeof (probe));
     }
 }
 

@@ -25,7 +25,13 @@ public:
     uint8_t get (int index) const;
     void set (int index, uint8_t value);
     void copyTo (uint8_t* out) const;         // all 23 bytes
-    void replace (const uint8_t* in);         // all 23 bytes
+    void replace (const uint8_t* in);         // all 23 bytes, edits forgotten
+
+    // The user's edit of one byte: a received dump leaves it alone until the block has been sent.
+    void edit (int index, uint8_t value);
+    // A global dump from the instrument: every byte but the edits still waiting to be sent.
+    void receive (const uint8_t* in);
+    int dumpsReceived() const;                // counts the calls of receive
 
     // Masks bytes 1..19 to 7 bits, sets the checksum, and copies the block out for sending.
     void prepareForSend (uint8_t* out);
@@ -33,6 +39,8 @@ public:
 private:
     mutable std::mutex lock;
     uint8_t bytes[size];
+    bool edited[size] = {};
+    int dumps = 0;
 };
 
 extern const uint8_t defaultGlobalBlock[GlobalBlock::size];

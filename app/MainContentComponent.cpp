@@ -245,7 +245,10 @@ void MainContentComponent::toggleGlobalDialog()
     const bool on = globalButton->getToggleState();
 
     if (globalDialog == nullptr)
+    {
+        globalDumpsShown = globalBlock.dumpsReceived();  // one arriving meanwhile is shown by the timer
         globalDialog = new GlobalDialog();
+    }
 
     if (on)
     {

@@ -62,8 +62,9 @@ public:
     void showAbout();
     void toggleGlobalDialog();
 
-    // Reloads the first selected user sound into every open editor page.
-    void refreshOpenPanels();
+    // Reloads the first selected user sound into every open editor page. Values that came from
+    // the instrument are shown without being sent back to it.
+    void refreshOpenPanels (bool fromInstrument = false);
 
     // Sends on output `index` under the send lock, once the bytes sent on it before could have
     // left a MIDI cable: the caller waits meanwhile. Returns false (nothing sent, no wait) when
@@ -117,8 +118,14 @@ private:
     void rescanOutputs();
     void closeAllPorts();
     void closeAllOutputs();
+    void probeOpenOutputs();
     // With the send lock held.
     void sendPaced (int index, const uint8_t* bytes, int length);
+
+    // While no output has answered, the outputs are probed again after this many ticks (1.8 s).
+    static constexpr int ticksBetweenProbes = 6;
+    int ticksSinceProbe = 0;
+    int globalDumpsShown = 0;  // global dumps received when the Global dialog last loaded
 
     bool destroying = false;  // keeps childrenChanged off objects the destructor has deleted
 

@@ -80,7 +80,7 @@ void EditPanel::setPosition (int, int)
     setBounds (74, 92, 876, 676);
 }
 
-void EditPanel::setSound (SoundRecord* record)
+void EditPanel::setSound (SoundRecord* record, bool fromInstrument)
 {
     int values[numKnobs];
     int type;
@@ -94,16 +94,17 @@ void EditPanel::setSound (SoundRecord* record)
     }
 
     // The table takes the loaded values before the knobs notify, so the load itself sends nothing.
+    const auto notify = fromInstrument ? juce::dontSendNotification : juce::sendNotificationAsync;
     for (int i = 0; i < numKnobs; ++i)
     {
         modelKnobLastSent[i] = static_cast<int8_t> (values[i] & 0xFF);
         if (values[i] >= 0 && values[i] <= 127)
-            knobs[i]->setValue (values[i], juce::sendNotificationAsync);
+            knobs[i]->setValue (values[i], notify);
     }
 
     const auto t = static_cast<uint8_t> (type);
     if (t < 5)
-        pickup.setSelectedId (t + 1, juce::sendNotificationAsync);
+        pickup.setSelectedId (t + 1, notify);
 
     loaded = true;
 }

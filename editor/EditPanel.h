@@ -37,7 +37,9 @@ public:
     EditPanel();
     ~EditPanel() override;
 
-    void setSound (SoundRecord* record);
+    // fromInstrument: the sound's values came from the instrument (its CCs or its dump), so
+    // loading them sends nothing back.
+    void setSound (SoundRecord* record, bool fromInstrument = false);
     // The page has one fixed place; the arguments are the caller's area and change nothing.
     void setPosition (int width, int height);
 

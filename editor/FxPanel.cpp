@@ -89,7 +89,7 @@ FxPanel::~FxPanel()
     }
 }
 
-void FxPanel::setSound (SoundRecord* record)
+void FxPanel::setSound (SoundRecord* record, bool fromInstrument)
 {
     int values[numKnobs];
     bool on[numButtons];
@@ -113,7 +113,7 @@ void FxPanel::setSound (SoundRecord* record)
 
     for (int i = 0; i < numKnobs; ++i)
         if (values[i] >= 0 && values[i] <= 127)
-            knobs[i]->setValue (values[i], juce::sendNotificationAsync);
+            knobs[i]->setValue (values[i], fromInstrument ? juce::dontSendNotification : juce::sendNotificationAsync);
 
     for (int i = 0; i < numButtons; ++i)
         buttons[i]->setToggleState (on[i], juce::dontSendNotification);

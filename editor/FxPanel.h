@@ -20,7 +20,9 @@ public:
     FxPanel();
     ~FxPanel() override;
 
-    void setSound (SoundRecord* record);
+    // fromInstrument: the sound's values came from the instrument (its CCs or its dump), so
+    // loading them sends nothing back.
+    void setSound (SoundRecord* record, bool fromInstrument = false);
 
     void sliderValueChanged (juce::Slider* slider) override;
     void buttonClicked (juce::Button* button) override;

@@ -76,22 +76,25 @@ GlobalDialog::~GlobalDialog()
 
 void GlobalDialog::updateFromGlobalBlock()
 {
-    // Asynchronous on purpose: each control that changes writes itself back and arms the send,
-    // so the instrument gets the block as the dialog shows it.
-    channelBox.setSelectedId (globalBlock.get (GlobalBlock::channel) + 1, juce::sendNotificationAsync);
-    levelBox.setSelectedId ((globalBlock.get (GlobalBlock::level) & 3) + 1, juce::sendNotificationAsync);
-    pedalBox.setSelectedId (globalBlock.get (GlobalBlock::pedal) + 1, juce::sendNotificationAsync);
-    transposeKnob->setValue (transposeFromByte (globalBlock.get (GlobalBlock::transpose)), juce::sendNotificationAsync);
-    masterTuneKnob->setValue (globalBlock.get (GlobalBlock::masterTune), juce::sendNotificationAsync);
+    // Shown only: a load that wrote back would send the block as it stood before a dump that
+    // arrives later, over the instrument's newer values.
+    uint8_t block[GlobalBlock::size];
+    globalBlock.copyTo (block);
+    const auto quiet = juce::dontSendNotification;
+    channelBox.setSelectedId (block[GlobalBlock::channel] + 1, quiet);
+    levelBox.setSelectedId ((block[GlobalBlock::level] & 3) + 1, quiet);
+    pedalBox.setSelectedId (block[GlobalBlock::pedal] + 1, quiet);
+    transposeKnob->setValue (transposeFromByte (block[GlobalBlock::transpose]), quiet);
+    masterTuneKnob->setValue (block[GlobalBlock::masterTune], quiet);
 }
 
 void GlobalDialog::sliderValueChanged (juce::Slider* slider)
 {
     const int value = static_cast<int> (slider->getValue());
     if (slider == transposeKnob)
-        globalBlock.set (GlobalBlock::transpose, static_cast<uint8_t> ((value + 64) & 0x7F));
+        globalBlock.edit (GlobalBlock::transpose, static_cast<uint8_t> ((value + 64) & 0x7F));
     else
-        globalBlock.set (GlobalBlock::masterTune, static_cast<uint8_t> (value));
+        globalBlock.edit (GlobalBlock::masterTune, static_cast<uint8_t> (value));
     globalSendCountdown |= 4;
 }
 
@@ -112,7 +115,7 @@ void GlobalDialog::comboBoxChanged (juce::ComboBox* box)
     // No selection counts as the first item.
     const int value = juce::jmax (0, box->getSelectedId() - 1);
     globalSendCountdown |= 4;
-    globalBlock.set (byte, static_cast<uint8_t> (juce::jmin (value, limit)));
+    globalBlock.edit (byte, static_cast<uint8_t> (juce::jmin (value, limit)));
 }
 
 void GlobalDialog::paint (juce::Graphics& g)

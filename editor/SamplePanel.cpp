@@ -22,7 +22,7 @@ SamplePanel::SamplePanel()
 
 SamplePanel::~SamplePanel() = default;
 
-void SamplePanel::setSound (SoundRecord* record)
+void SamplePanel::setSound (SoundRecord* record, bool fromInstrument)
 {
     uint32_t sample;
     {
@@ -33,7 +33,7 @@ void SamplePanel::setSound (SoundRecord* record)
 
     // Any number past the last sample selects no item, so the box shows nothing and sends nothing.
     const int id = static_cast<int> (std::min<uint32_t> (sample, numSamples)) + 1;
-    samples.setSelectedId (id, juce::sendNotificationAsync);
+    samples.setSelectedId (id, fromInstrument ? juce::dontSendNotification : juce::sendNotificationAsync);
 
     loaded = true;
 }

@@ -10,7 +10,9 @@ public:
     SamplePanel();
     ~SamplePanel() override;
 
-    void setSound (SoundRecord* record);
+    // fromInstrument: the sound's values came from the instrument (its CCs or its dump), so
+    // loading them sends nothing back.
+    void setSound (SoundRecord* record, bool fromInstrument = false);
 
     void comboBoxChanged (juce::ComboBox* box) override;
     void paint (juce::Graphics& g) override;

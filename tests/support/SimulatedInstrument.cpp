@@ -41,7 +41,12 @@ MidiBytes SimulatedInstrument::probeAnswer (int device)
 // Settings unlike the editor's defaults, so a test sees that the dump arrived.
 MidiBytes SimulatedInstrument::defaultGlobalDump()
 {
-    MidiBytes g = { 0xF0, 0x7D, 0x2B, 0x00, 0x12, 0x43, 0x3E, 0x02, 0x7F, 0x01, 0x02,
+    return globalDumpWith (0x43, 0x3E, 0x02, 0x01, 0x02);
+}
+
+MidiBytes SimulatedInstrument::globalDumpWith (uint8_t transpose, uint8_t tune, uint8_t channel, uint8_t pedal, uint8_t level)
+{
+    MidiBytes g = { 0xF0, 0x7D, 0x2B, 0x00, 0x12, transpose, tune, channel, 0x7F, pedal, level,
                     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xF7 };
     unsigned sum = 0;
     for (int i = 1; i <= 19; ++i)

@@ -47,6 +47,8 @@ public:
 
     static MidiBytes probeAnswer (int device);
     static MidiBytes defaultGlobalDump();
+    // A global dump with these bytes 5, 6, 7, 9 and 10 (byte 8 0x7F, 11..20 zero), checksum made.
+    static MidiBytes globalDumpWith (uint8_t transpose, uint8_t tune, uint8_t channel, uint8_t pedal, uint8_t level);
 
 private:
     void post (std::function<void()> job);
