@@ -1,18 +1,23 @@
 // A Kestrane on the real MIDI system, for the sessions in the virtual machine: either a sequencer
 // client of its own or the far end of snd-virmidi's raw MIDI device (where a USB-MIDI cable would
 // put it). It writes one line per message to its log and takes cues from a FIFO:
-//   alsa_instrument (--seq NAME | --raw [DEVICE]) --log FILE --cue FIFO [--silent]
+//   alsa_instrument (--seq NAME | --raw [DEVICE] [--read-rate BYTES]) --log FILE --cue FIFO [--silent]
 // Log lines: "<µs> ready <where>", "<µs> in <hex> <pieces> <µs of its first piece>", "<µs> out <hex>",
-// "<µs> note <text>"; µs on CLOCK_MONOTONIC, so that the session driver can set them against its
-// own clock. It sends no faster than a MIDI cable carries bytes (31250 baud, 10 bits a byte): the
-// editor has to keep up with an instrument, not with a program that empties a buffer at once.
-// Cues, one per line: "pc N", "cc N V", "quit". --silent answers nothing (a bystander client).
+// "<µs> xrun <bytes>", "<µs> note <text>"; µs on CLOCK_MONOTONIC, so that the session driver can
+// set them against its own clock. It sends no faster than a MIDI cable carries bytes (31250 baud,
+// 10 bits a byte): the editor has to keep up with an instrument, not with a program that empties a
+// buffer at once. --read-rate makes it read the raw device no faster than that either, as a cable
+// drains the port's buffer; "xrun" lines then count the bytes that the device dropped for want of
+// room since the line before.
+// Cues, one per line: "pc N", "cc N V", "silent", "speak", "quit". --silent answers nothing (a
+// bystander client, or an instrument not yet switched on) until "speak".
 
 #include <alsa/asoundlib.h>
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <fcntl.h>
@@ -219,8 +224,19 @@ public:
             snd_rawmidi_close (out);
     }
 
+    // Reads at most `bytesPerSecond` from now on.
+    void readAtMost (int bytesPerSecond)
+    {
+        rate = bytesPerSecond;
+        allowanceAt = nowUs();
+    }
+    bool paced() const { return rate > 0; }
+
+    // A paced reader wakes on its own clock, not on the device: what has come waits in the buffer.
     std::vector<pollfd> pollFds() override
     {
+        if (paced())
+            return {};
         std::vector<pollfd> fds (static_cast<size_t> (snd_rawmidi_poll_descriptors_count (in)));
         snd_rawmidi_poll_descriptors (in, fds.data(), static_cast<unsigned> (fds.size()));
         return fds;
@@ -231,11 +247,24 @@ public:
         for (;;)
         {
             uint8_t buf[4096];
-            const ssize_t n = snd_rawmidi_read (in, buf, sizeof (buf));
+            size_t wanted = sizeof (buf);
+            if (paced())
+            {
+                // What the wire carried since the last look; a late wake-up may catch up on 50 ms.
+                const long long now = nowUs();
+                allowance = std::min (allowance + static_cast<double> (now - allowanceAt) * rate / 1e6, rate / 20.0);
+                allowanceAt = now;
+                wanted = std::min (wanted, static_cast<size_t> (allowance));
+                if (wanted == 0)
+                    break;
+            }
+            const ssize_t n = snd_rawmidi_read (in, buf, wanted);
             if (n <= 0)
-                return;
+                break;
+            allowance -= static_cast<double> (n);
             parser.feed (buf, static_cast<size_t> (n), take, nowUs());
         }
+        reportXruns();
     }
 
     bool send (const MidiBytes& m) override
@@ -257,6 +286,18 @@ public:
     std::string where;
 
 private:
+    // The device counts the bytes that it had no room for, and reading the status resets the count.
+    void reportXruns()
+    {
+        snd_rawmidi_status_t* status = nullptr;
+        snd_rawmidi_status_alloca (&status);
+        if (snd_rawmidi_status (in, status) < 0)
+            return;
+        const size_t dropped = snd_rawmidi_status_get_xruns (status);
+        if (dropped > 0)
+            logLine ("xrun " + std::to_string (dropped));
+    }
+
     // The card that snd-virmidi made: its first device.
     static std::string findVirmidi()
     {
@@ -282,11 +323,14 @@ private:
     snd_rawmidi_t* in = nullptr;
     snd_rawmidi_t* out = nullptr;
     MidiStreamParser parser;
+    int rate = 0;  // bytes a second; 0: whatever is there
+    double allowance = 0;
+    long long allowanceAt = 0;
 };
 
 void usage()
 {
-    std::fprintf (stderr, "usage: alsa_instrument (--seq NAME | --raw [DEVICE]) --log FILE --cue FIFO [--silent]\n");
+    std::fprintf (stderr, "usage: alsa_instrument (--seq NAME | --raw [DEVICE] [--read-rate BYTES]) --log FILE --cue FIFO [--silent]\n");
 }
 } // namespace
 
@@ -294,6 +338,7 @@ int main (int argc, char** argv)
 {
     std::string seqName, rawDevice, logPath, cuePath;
     bool raw = false, silent = false;
+    int readRate = 0;
     for (int i = 1; i < argc; ++i)
     {
         const std::string a = argv[i];
@@ -306,6 +351,8 @@ int main (int argc, char** argv)
             if (hasValue)
                 rawDevice = argv[++i];
         }
+        else if (a == "--read-rate" && hasValue)
+            readRate = std::atoi (argv[++i]);
         else if (a == "--log" && hasValue)
             logPath = argv[++i];
         else if (a == "--cue" && hasValue)
@@ -318,7 +365,7 @@ int main (int argc, char** argv)
             return 2;
         }
     }
-    if ((seqName.empty() == ! raw) || logPath.empty() || cuePath.empty())
+    if ((seqName.empty() == ! raw) || logPath.empty() || cuePath.empty() || readRate < 0 || (readRate > 0 && ! raw))
     {
         usage();
         return 2;
@@ -344,6 +391,7 @@ int main (int argc, char** argv)
 
     std::unique_ptr<Transport> transport;
     std::string where;
+    bool paced = false;
     if (raw)
     {
         auto r = std::make_unique<RawMidiDevice>();
@@ -354,6 +402,12 @@ int main (int argc, char** argv)
             return 1;
         }
         where = r->where;
+        if (readRate > 0)
+        {
+            r->readAtMost (readRate);
+            where += ", read at " + std::to_string (readRate) + " bytes/s";
+            paced = true;
+        }
         transport = std::move (r);
     }
     else
@@ -398,7 +452,9 @@ int main (int argc, char** argv)
         auto fds = transport->pollFds();
         const size_t midiFds = fds.size();
         fds.push_back ({ cueFd, POLLIN, 0 });
-        const int wait = outgoing.empty() ? 200 : static_cast<int> (std::max (0LL, wireFreeAt - nowUs()) / 1000 + 1);
+        int wait = outgoing.empty() ? 200 : static_cast<int> (std::max (0LL, wireFreeAt - nowUs()) / 1000 + 1);
+        if (paced)
+            wait = std::min (wait, 10);
         if (poll (fds.data(), fds.size(), wait) < 0)
         {
             if (errno == EINTR)
@@ -423,6 +479,11 @@ int main (int argc, char** argv)
                 say (InstrumentLogic::programChange (a));
             else if (std::sscanf (cue.c_str(), "cc %d %d", &a, &b) == 2)
                 say (InstrumentLogic::controlChange (a, b));
+            else if (cue == "silent" || cue == "speak")
+            {
+                silent = cue == "silent";
+                logLine ("note " + cue);
+            }
             else if (cue == "quit")
                 stopRequested = 1;
             else

@@ -1,6 +1,8 @@
 // One session of the editor against the real MIDI system, driven through the X server as a user
 // would drive it and checked on the instrument's side. Runs inside the test machine:
-//   alsa_session --mode seq|virmidi --editor KEditor --instrument alsa_instrument --out DIR
+//   alsa_session --mode seq|virmidi|wire --editor KEditor --instrument alsa_instrument --out DIR
+// "wire" puts the instrument behind snd-virmidi's raw device as "virmidi" does, but reading it no
+// faster than a MIDI cable drains (3,125 bytes/s), switched on only after the editor has started.
 // Prints "PASS <step>" or "FAIL <step>: why" for every step; exits with the number of failures.
 
 #include <alsa/asoundlib.h>
@@ -42,6 +44,16 @@ constexpr Rect hammerLevel { 130, 211, 83, 83 };     // row 28, the Model page's
 
 constexpr int modelKnobCc = 32;
 
+// A 31,250-baud cable carries 10 bits a byte.
+constexpr int cableBytesPerSecond = 3125;
+
+// The sound dump's layout: the program byte, the checksum, the short value of record word 19
+// (byte 24 + 1) and the raw word of record word 134 (bytes 44 + 4 * (134 - 38) ..), whose bits
+// 23-16 are the editor's cached value of CC 70. CC 70 stores its value 0..127 as word 19 itself.
+constexpr size_t programByte = 5, checksumByte = 1328;
+constexpr int layerCc = 70;
+constexpr size_t layerShortByte = 25, layerSlotByte = 44 + 4 * (134 - 38);
+
 struct Options
 {
     std::string mode, editor, instrument, out;
@@ -50,6 +62,13 @@ struct Options
 bool isSoundDump (const MidiBytes& m)  { return kestraneCommand (m) == kestrane::soundDump && m.size() > 5; }
 bool isEditBuffer (const MidiBytes& m) { return isSoundDump (m) && m[5] == 127; }
 bool isCc (const MidiBytes& m)         { return m.size() == 3 && (m[0] & 0xF0) == 0xB0; }
+// What arrived of a sound dump, whole or cut short where the raw device dropped the rest.
+bool startsSoundDump (const MidiBytes& m)
+{
+    return m.size() > programByte && m[0] == 0xF0 && m[1] == 0x7D && m[2] == 0x2B && m[4] == kestrane::soundDump;
+}
+bool startsProgramDump (const MidiBytes& m) { return startsSoundDump (m) && m[programByte] != 127; }
+bool startsEditBuffer (const MidiBytes& m)  { return startsSoundDump (m) && m[programByte] == 127; }
 
 MidiBytes probeFor (int d) { return { 0xF0, 0x7D, 0x2B, static_cast<uint8_t> (d), kestrane::probe, 0xF7 }; }
 const MidiBytes globalRequest = { 0xF0, 0x7D, 0x2B, 0x7F, 0x02, 0x7F, 0xF7 };
@@ -61,6 +80,23 @@ bool checksumOk (const MidiBytes& m)
     for (size_t i = 1; i + 1 < m.size(); ++i)
         sum += m[i];
     return (sum & 0x7F) == 0;
+}
+
+// A sound dump with its checksum made right: the two's complement of bytes 1..1327, 7 bits.
+MidiBytes withChecksum (MidiBytes m)
+{
+    unsigned sum = 0;
+    for (size_t i = 1; i < checksumByte; ++i)
+        sum += m[i];
+    m[checksumByte] = static_cast<uint8_t> ((0u - sum) & 0x7F);
+    return m;
+}
+
+std::string seconds (long long us)
+{
+    char b[32];
+    std::snprintf (b, sizeof (b), "%.1f s", us / 1e6);
+    return b;
 }
 
 // Calls `visit` with each port's client name and port info, clients after `firstClient` in
@@ -162,7 +198,7 @@ class Session
 {
 public:
     explicit Session (Options o)
-        : opt (std::move (o)), raw (opt.mode == "virmidi"), work ("/tmp/alsa-session-" + opt.mode),
+        : opt (std::move (o)), raw (opt.mode != "seq"), wire (opt.mode == "wire"), work ("/tmp/alsa-session-" + opt.mode),
           ilog (work + "/instrument.log"), blog (work + "/bystander.log")
     {
     }
@@ -189,6 +225,10 @@ private:
     Result secondClient();
     Result restart();
     Result screenshot();
+    Result lateInstrument();
+    Result wireDumpSet();
+    Result quickSelection();
+    Result programChangeThenKnob();
 
     // Waiting, always with a limit.
     bool waitFor (const std::function<bool()>& condition, int timeoutMs);
@@ -196,24 +236,29 @@ private:
     std::vector<MidiBytes> received (size_t from, const std::function<bool (const MidiBytes&)>& which) const;
     std::string receivedList (size_t from) const;
 
-    bool startInstrument (Subprocess& p, InstrumentLog& log, const std::string& cue, bool bystander);
+    bool startInstrument (Subprocess& p, InstrumentLog& log, const std::string& cue, bool bystander, bool silent = false);
+    std::string askDumpSet (bool withPresets);
     bool cue (const std::string& fifo, const std::string& line);
     void click (const Rect& r);
     void clickUserRow (int row);
     Rect inPage (const Rect& r) const { return r.offset (place::pageX, place::pageY); }
     std::string checkEditBuffer (const MidiBytes& got, int program) const;
     Result expectEditBuffers (size_t from, int program, int count, int timeoutMs);
+    std::string selectRow (int row);  // a click on a user row: the sound goes to the edit buffer once
     Result expectFoundAgain (size_t from, const char* when);
 
     Options opt;
     bool raw;
+    bool wire;
     std::string work;
     InstrumentLogic logic;
     Subprocess instrument, editor, bystander;
     InstrumentLog ilog, blog;
     std::string cuePath, bystanderCuePath;
     Rect window { 0, 0, 0, 0 };
+    std::string windowId;
     int device = -1;  // the output index that the editor's probe named
+    long long editorStartedAt = 0;
     std::string blocked;
     int failures = 0;
 
@@ -328,7 +373,7 @@ std::string Session::receivedList (size_t from) const
     return s.empty() ? "nothing" : s;
 }
 
-bool Session::startInstrument (Subprocess& p, InstrumentLog& log, const std::string& cuePipe, bool bystander)
+bool Session::startInstrument (Subprocess& p, InstrumentLog& log, const std::string& cuePipe, bool bystander, bool silent)
 {
     std::vector<std::string> args { opt.instrument };
     if (bystander)
@@ -337,6 +382,10 @@ bool Session::startInstrument (Subprocess& p, InstrumentLog& log, const std::str
         args.push_back ("--raw");
     else
         args.insert (args.end(), { "--seq", "Kestrane" });
+    if (! bystander && wire)
+        args.insert (args.end(), { "--read-rate", std::to_string (cableBytesPerSecond) });
+    if (! bystander && silent)
+        args.push_back ("--silent");
     args.insert (args.end(), { "--log", work + (bystander ? "/bystander.log" : "/instrument.log"), "--cue", cuePipe });
     log.poll();
     const int readyBefore = log.readyCount;
@@ -416,6 +465,15 @@ Session::Result Session::expectEditBuffers (size_t from, int program, int count,
     return pass();
 }
 
+// Returns why not, or nothing.
+std::string Session::selectRow (int row)
+{
+    const size_t from = ilog.messages.size();
+    clickUserRow (row);
+    const auto r = expectEditBuffers (from, row, 1, 20000);
+    return r.failure.empty() ? std::string() : "selecting row " + std::to_string (row) + ": " + r.failure;
+}
+
 //==============================================================================
 Session::Result Session::start()
 {
@@ -430,9 +488,11 @@ Session::Result Session::start()
         if (mkfifo (f->c_str(), 0600) != 0)
             return fail ("cannot make the FIFO " + *f);
     }
-    if (! startInstrument (instrument, ilog, cuePath, false))
+    // Over the wire it is switched on later (lateInstrument): it hears the probes and says nothing.
+    if (! startInstrument (instrument, ilog, cuePath, false, wire))
         return fail ("the instrument did not start (see alsa-" + opt.mode + "-instrument.err)");
 
+    editorStartedAt = monotonicUs();
     if (! editor.start ({ opt.editor }, opt.out + "/alsa-" + opt.mode + "-editor.log"))
         return fail ("cannot start " + opt.editor);
     std::string id;
@@ -443,6 +503,7 @@ Session::Result Session::start()
         if (ids.empty() || ! windowGeometry (ids.front(), window))
             return false;
         id = ids.front();
+        windowId = id;
         return window.w == 1024 && window.h == 768;
     }, 90000);
     if (! editor.running())
@@ -450,6 +511,15 @@ Session::Result Session::start()
     if (! shown)
         return fail (id.empty() ? "no window \"K-Editor\" appeared"
                                 : "the window stayed " + std::to_string (window.w) + " x " + std::to_string (window.h));
+    // The window may be placed once more after it is shown: clicks go where it settles.
+    for (int tries = 0; tries < 20; ++tries)
+    {
+        sleepMs (300);
+        Rect now;
+        if (! windowGeometry (id, now) || (now.x == window.x && now.y == window.y))
+            break;
+        window = now;
+    }
     return pass ("instrument " + ilog.notes.back().substr (6) + "; window at (" + std::to_string (window.x) + ", "
                  + std::to_string (window.y) + "); outputs " + joined (sequencerOutputs()));
 }
@@ -532,21 +602,33 @@ Session::Result Session::request()
 
 // "DumpSet" with "Dump User Banks only": programs 7..27, each the instrument's own sound as it
 // came, at least 200 ms apart.
-Session::Result Session::dumpSet()
+// Clicks "DumpSet" and answers the question: "Dump User Banks only" (its key is Return) or "Dump
+// with Presets" (Tab moves the focus to it, and Return then presses the focused button). Returns
+// why it could not, or nothing.
+std::string Session::askDumpSet (bool withPresets)
 {
-    const size_t from = ilog.messages.size();
     click (inPage (place::dumpSet));
     std::vector<std::string> alert;
     if (! waitFor ([&] { return ! (alert = visibleWindows ("^Dump Kestrane Soundset$")).empty(); }, 20000))
-        return fail ("no question \"Dump Kestrane Soundset\" appeared");
+        return "no question \"Dump Kestrane Soundset\" appeared";
     Rect box;
     if (! windowGeometry (alert.front(), box))
-        return fail ("the question's window has no geometry");
-    // Return is the first button's key: "Dump User Banks only".
+        return "the question's window has no geometry";
     xdotool ({ "mousemove", "--sync", std::to_string (box.cx()), std::to_string (box.cy()) });
     xdotool ({ "windowfocus", alert.front() });
+    if (withPresets)
+        xdotool ({ "key", "Tab" });
     xdotool ({ "key", "Return" });
     xEventSent();
+    return {};
+}
+
+Session::Result Session::dumpSet()
+{
+    const size_t from = ilog.messages.size();
+    const auto why = askDumpSet (false);
+    if (! why.empty())
+        return fail (why);
 
     auto programDumps = [&] {
         std::vector<LoggedMessage> r;
@@ -605,14 +687,12 @@ Session::Result Session::programChange (int times)
 // A Model knob dragged goes out as CC 32 on the channel of the instrument's global dump.
 Session::Result Session::knob()
 {
+    auto why = selectRow (5);
+    if (! why.empty())
+        return fail (why);
     size_t from = ilog.messages.size();
-    clickUserRow (5);
-    auto r = expectEditBuffers (from, 5, 1, 20000);
-    if (! r.failure.empty())
-        return fail ("selecting row 5: " + r.failure);
-    from = ilog.messages.size();
     click (place::soundButton);  // sound 5 is a Model sound: the Model page
-    r = expectEditBuffers (from, 5, 1, 20000);
+    auto r = expectEditBuffers (from, 5, 1, 20000);
     if (! r.failure.empty())
         return fail ("the \"Sound\" button: " + r.failure);
 
@@ -731,6 +811,209 @@ Session::Result Session::restart()
                      : "probed, answered, and row 9 reached it");
 }
 
+//==============================================================================
+// Over the wire. The instrument was switched on with the editor and said nothing; once the editor
+// has run 5 s it answers probes, and the editor has to find it within 5 s of that, then stop
+// probing.
+Session::Result Session::lateInstrument()
+{
+    auto isProbe = [] (const MidiBytes& m) { return kestraneCommand (m) == kestrane::probe; };
+    if (! waitFor ([&] { return ! received (0, isProbe).empty(); }, 90000))
+        return fail ("no probe reached the instrument while it was silent (received: " + receivedList (0) + ")");
+    waitFor ([&] { return monotonicUs() - editorStartedAt >= 5000000; }, 10000);
+    const size_t silentProbes = received (0, isProbe).size();
+
+    const size_t from = ilog.messages.size();
+    const long long spokeAt = monotonicUs();
+    if (! cue (cuePath, "speak"))
+        return fail ("cannot cue the instrument");
+    auto requested = [&] { return ! received (from, [] (const MidiBytes& m) { return m == globalRequest; }).empty(); };
+    const bool found = waitFor (requested, 5000);
+    const long long foundAfter = monotonicUs() - spokeAt;
+    std::string why;
+    if (! found)
+    {
+        why = "not found within 5 s after it began to answer (" + std::to_string (silentProbes) + " probes while it was silent, "
+              + std::to_string (received (from, isProbe).size()) + " since)";
+        // Another port makes any editor probe again, so that the later steps have an instrument.
+        if (startInstrument (bystander, blog, bystanderCuePath, true) && waitFor (requested, 20000))
+            why += "; found once another port came";
+    }
+    for (size_t i = from; i < ilog.messages.size() && device < 0; ++i)
+        if (! ilog.messages[i].incoming && kestraneCommand (ilog.messages[i].bytes) == kestrane::probeAnswer)
+            device = ilog.messages[i].bytes[3];
+    if (! why.empty())
+        return fail (why);
+
+    // Found: no probe more while the ports stay as they are (the editor re-probes every 2 s at most).
+    const size_t answeredAt = ilog.messages.size();
+    waitFor ([] { return false; }, 3000);
+    const auto more = received (answeredAt, isProbe).size();
+    if (more != 0)
+        return fail ("found after " + seconds (foundAfter) + ", but " + std::to_string (more) + " more probes came in the 3 s after");
+    return pass ("found " + seconds (foundAfter) + " after it began to answer; " + std::to_string (silentProbes)
+                 + " probes while it was silent, none in the 3 s after its answer");
+}
+
+// "Dump set" with both answers: 21 and 28 dumps, every one byte for byte the instrument's own
+// sound under its program number, and no byte dropped by the device.
+Session::Result Session::wireDumpSet()
+{
+    std::string failures, times;
+    for (const bool withPresets : { false, true })
+    {
+        const int first = withPresets ? 0 : 7, count = 28 - first;
+        const std::string which = withPresets ? "\"Dump with Presets\"" : "\"Dump User Banks only\"";
+        const size_t from = ilog.messages.size();
+        const long long droppedBefore = ilog.droppedBytes;
+        const long long askedAt = monotonicUs();
+        const auto why = askDumpSet (withPresets);
+        if (! why.empty())
+            return fail (which + ": " + why);
+        const long long answeredAt = monotonicUs();
+        waitFor ([&] { return ! received (from, startsProgramDump).empty(); }, 20000);
+        waitQuiet (2500, count * 1000 + 20000);
+
+        // A dump whose end the device dropped is handed over only when the next one begins: one that
+        // began before the question belongs to the dump set before.
+        std::vector<LoggedMessage> dumps;
+        for (auto& m : incomingSince (ilog, from))
+            if (startsProgramDump (m.bytes) && m.startedUs > askedAt)
+                dumps.push_back (m);
+        int intact = 0;
+        std::string wrong;
+        for (size_t k = 0; k < dumps.size(); ++k)
+        {
+            const int p = dumps[k].bytes[programByte];
+            const bool inOrder = p == first + static_cast<int> (k);
+            if (inOrder && dumps[k].bytes == logic.programs()[static_cast<size_t> (p)])
+                ++intact;
+            else if (wrong.empty())
+                wrong = "; the first bad one: dump " + std::to_string (k + 1) + " for program " + std::to_string (p) + ", "
+                        + std::to_string (dumps[k].bytes.size()) + " bytes" + (inOrder ? "" : ", out of order");
+        }
+        const long long dropped = ilog.droppedBytes - droppedBefore;
+        char b[200];
+        if (! dumps.empty())
+        {
+            std::snprintf (b, sizeof (b), "%s%s: %d dumps in %.1f s from the answer to the last one's end (first to last %.1f s)",
+                           times.empty() ? "" : "; ", which.c_str(), static_cast<int> (dumps.size()),
+                           (dumps.back().timeUs - answeredAt) / 1e6, (dumps.back().timeUs - dumps.front().startedUs) / 1e6);
+            times += b;
+        }
+        if (intact != count || static_cast<int> (dumps.size()) != count || dropped != 0)
+        {
+            std::snprintf (b, sizeof (b), "%s%s: %d of %d dumps intact (%d arrived at all), %lld bytes dropped by the device",
+                           failures.empty() ? "" : "; ", which.c_str(), intact, count, static_cast<int> (dumps.size()), dropped);
+            failures += b + wrong;
+        }
+        if (! visibleWindows ("^Dump Kestrane Soundset$").empty())
+            failures += (failures.empty() ? "" : "; ") + which + ": the question is still on the screen";
+    }
+    return failures.empty() ? pass (times) : fail (failures + " [" + times + "]");
+}
+
+// Ten Down presses in under two seconds, each selecting the next sound, which goes to the edit
+// buffer: the last one to arrive is the last one selected, whole.
+Session::Result Session::quickSelection()
+{
+    // The list takes the keyboard focus from the click only while its window has the X focus.
+    xdotool ({ "windowfocus", "--sync", windowId });
+    const auto why = selectRow (0);
+    if (! why.empty())
+        return fail (why);
+
+    const size_t from = ilog.messages.size();
+    const long long droppedBefore = ilog.droppedBytes;
+    std::vector<std::string> keys { "key", "--delay", "80" };
+    for (int i = 0; i < 10; ++i)
+        keys.push_back ("Down");
+    const long long t0 = monotonicUs();
+    xdotool (keys);
+    const long long pressedIn = monotonicUs() - t0;
+    xEventSent();
+    waitFor ([&] { return ! received (from, startsEditBuffer).empty(); }, 20000);
+    waitQuiet (2500, 40000);
+
+    const auto dumps = received (from, startsEditBuffer);
+    int intact = 0;
+    for (auto& d : dumps)
+        intact += d.size() == soundDumpLength && checksumOk (d) && d.back() == 0xF7;
+    const long long dropped = ilog.droppedBytes - droppedBefore;
+    char counts[200];
+    std::snprintf (counts, sizeof (counts), "ten presses in %.2f s; %d of %zu edit-buffer dumps intact, %lld bytes dropped by the device",
+                   pressedIn / 1e6, intact, dumps.size(), dropped);
+    if (pressedIn >= 2000000)
+        return fail (std::string ("the presses took too long: ") + counts);
+    if (dumps.empty())
+        return fail (std::string ("no edit-buffer dump after the presses: ") + counts);
+    const auto wrong = checkEditBuffer (dumps.back(), 10);
+    if (! wrong.empty())
+        return fail ("the last edit-buffer dump is not sound 10 whole: " + wrong + "; " + counts);
+    if (dropped != 0)
+        return fail (std::string ("the last one is sound 10, but ") + counts);
+    return pass (std::string ("the last is sound 10, intact; ") + counts);
+}
+
+// The instrument's user picks program 5 and turns a knob (CC 70) 50 ms later, before the editor's
+// tick has taken the Program Change: the value belongs to sound 5, not to the sound selected before.
+// Checked on the instrument's side from edit-buffer dumps of both sounds afterwards.
+Session::Result Session::programChangeThenKnob()
+{
+    constexpr int before = 12, program = 5;
+    const auto why = selectRow (before);
+    if (! why.empty())
+        return fail (why);
+
+    const MidiBytes& own = logic.programs()[static_cast<size_t> (program)];
+    int value = (own[layerShortByte] + 37) & 0x7F;
+    if (value == logic.programs()[static_cast<size_t> (before)][layerShortByte])
+        value = (value + 1) & 0x7F;
+    size_t from = ilog.messages.size();
+    if (! cue (cuePath, "pc " + std::to_string (program)))
+        return fail ("cannot cue the instrument");
+    sleepMs (50);
+    cue (cuePath, "cc " + std::to_string (layerCc) + " " + std::to_string (value));
+    waitFor ([&] { return ! received (from, startsEditBuffer).empty(); }, 20000);
+    waitQuiet (2000, 20000);
+    const auto afterTick = received (from, startsEditBuffer);
+    std::string tick = afterTick.empty() ? "no edit-buffer dump after the Program Change"
+                                         : "the dump after the tick held CC 70 = " + std::to_string (afterTick.back()[layerShortByte]);
+
+    // Sound 5 with the knob's value: word 19 and CC 70's slot (bits 23-18 in one byte, 17-16 in the
+    // next one's bits 5-4).
+    MidiBytes expected = own;
+    expected[programByte] = 127;
+    expected[layerShortByte] = static_cast<uint8_t> (value);
+    expected[layerSlotByte] = static_cast<uint8_t> (value >> 2);
+    expected[layerSlotByte + 1] = static_cast<uint8_t> (((value & 3) << 4) | (own[layerSlotByte + 1] & 0x0F));
+    expected = withChecksum (expected);
+
+    from = ilog.messages.size();
+    clickUserRow (before);
+    const auto r = expectEditBuffers (from, before, 1, 20000);
+    if (! r.failure.empty())
+    {
+        const auto got = received (from, isEditBuffer);
+        const int held = got.empty() ? -1 : got.back()[layerShortByte];
+        return fail ("sound " + std::to_string (before) + ", selected when the knob turned, came back with CC 70 = "
+                     + std::to_string (held) + (held == value ? ", the knob's value" : "") + " (its own: "
+                     + std::to_string (logic.programs()[static_cast<size_t> (before)][layerShortByte]) + "): " + r.failure + "; " + tick);
+    }
+    from = ilog.messages.size();
+    clickUserRow (program);
+    waitFor ([&] { return ! received (from, isEditBuffer).empty(); }, 20000);
+    waitQuiet (2000, 20000);
+    const auto got = received (from, isEditBuffer);
+    if (got.size() != 1)
+        return fail ("row " + std::to_string (program) + " came " + std::to_string (got.size()) + " times as the edit buffer");
+    if (got[0] != expected)
+        return fail ("sound " + std::to_string (program) + " holds CC 70 = " + std::to_string (got[0][layerShortByte]) + ", not the knob's "
+                     + std::to_string (value) + (got[0][layerShortByte] == own[layerShortByte] ? " (its own value)" : "") + "; " + tick);
+    return pass ("CC 70 = " + std::to_string (value) + " sits in sound " + std::to_string (program) + ", sound "
+                 + std::to_string (before) + " unchanged; " + tick);
+}
+
 Session::Result Session::screenshot()
 {
     const std::string to = opt.out + "/alsa-session-" + opt.mode + ".xwd";
@@ -745,18 +1028,32 @@ int Session::run()
     unlink ((work + "/instrument.log").c_str());
     unlink ((work + "/bystander.log").c_str());
     const long long t0 = monotonicUs();
-    std::printf ("== session over %s\n", raw ? "snd-virmidi's raw MIDI device" : "the instrument's own sequencer port");
+    std::printf ("== session over %s\n", wire ? "snd-virmidi's raw MIDI device, read as a MIDI cable drains"
+                                        : raw ? "snd-virmidi's raw MIDI device" : "the instrument's own sequencer port");
     std::fflush (stdout);
 
     step ("start", true, [&] { return start(); });
-    step ("probe", true, [&] { return probe(); });
-    step ("request", false, [&] { return request(); });
-    step ("dump-set", false, [&] { return dumpSet(); });
-    step ("program-change-content-page", false, [&] { return programChange (1); });
-    step ("knob", false, [&] { return knob(); });
-    step ("program-change-model-page", false, [&] { return programChange (2); });
-    step ("second-client", false, [&] { return secondClient(); });
-    step ("instrument-restart", false, [&] { return restart(); });
+    if (wire)
+    {
+        step ("late-instrument", false, [&] { return lateInstrument(); });
+        if (device < 0 && blocked.empty())
+            blocked = "the instrument was never found";
+        step ("request", true, [&] { return request(); });
+        step ("dump-set", false, [&] { return wireDumpSet(); });
+        step ("quick-selection", false, [&] { return quickSelection(); });
+        step ("program-change-then-knob", false, [&] { return programChangeThenKnob(); });
+    }
+    else
+    {
+        step ("probe", true, [&] { return probe(); });
+        step ("request", false, [&] { return request(); });
+        step ("dump-set", false, [&] { return dumpSet(); });
+        step ("program-change-content-page", false, [&] { return programChange (1); });
+        step ("knob", false, [&] { return knob(); });
+        step ("program-change-model-page", false, [&] { return programChange (2); });
+        step ("second-client", false, [&] { return secondClient(); });
+        step ("instrument-restart", false, [&] { return restart(); });
+    }
     blocked.clear();
     step ("screenshot", false, [&] { return screenshot(); });
 
@@ -789,9 +1086,9 @@ int main (int argc, char** argv)
         else if (a == "--out")
             o.out = argv[i + 1];
     }
-    if ((o.mode != "seq" && o.mode != "virmidi") || o.editor.empty() || o.instrument.empty() || o.out.empty())
+    if ((o.mode != "seq" && o.mode != "virmidi" && o.mode != "wire") || o.editor.empty() || o.instrument.empty() || o.out.empty())
     {
-        std::fprintf (stderr, "usage: alsa_session --mode seq|virmidi --editor KEditor --instrument alsa_instrument --out DIR\n");
+        std::fprintf (stderr, "usage: alsa_session --mode seq|virmidi|wire --editor KEditor --instrument alsa_instrument --out DIR\n");
         return 2;
     }
     Session s (o);

@@ -47,6 +47,13 @@ void InstrumentLog::takeLine (const std::string& line)
         messages.push_back (std::move (m));
         return;
     }
+    if (kind == "xrun")
+    {
+        long long n = 0;
+        in >> n;
+        droppedBytes += n;
+        return;
+    }
     if (kind == "ready")
         ++readyCount;
     notes.push_back (line.substr (line.find (kind)));

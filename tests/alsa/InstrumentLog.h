@@ -26,6 +26,7 @@ public:
     std::vector<LoggedMessage> messages;  // in the order logged
     std::vector<std::string> notes;       // "ready ...", "note ..."
     int readyCount = 0;
+    long long droppedBytes = 0;           // what the raw device had no room for, all told
 
 private:
     void takeLine (const std::string& line);

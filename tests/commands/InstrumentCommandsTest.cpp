@@ -1,16 +1,46 @@
 // The sound request and the soundset dump against the simulated instrument.
 #include "tests/commands/CommandsFixture.h"
-#include "sound/SoundDump.h"
+#include "sound/FactorySoundSet.h"
 
 namespace
 {
 const MidiBytes soundRequest { 0xF0, 0x7D, 0x2B, 0x7F, 0x00, 0x7F, 0xF7 };
 
-MidiBytes encoded (const SoundRecord& r, int program)
+// Byte 1328 of a sound dump: the two's complement of the sum of bytes 1..1327, 7 bits.
+MidiBytes withChecksum (MidiBytes d)
 {
-    MidiBytes out (soundDumpLength);
-    encodeSoundDump (&r, out.data(), static_cast<uint8_t> (program));
-    return out;
+    unsigned sum = 0;
+    for (size_t i = 1; i < 1328; ++i)
+        sum += d[i];
+    d[1328] = static_cast<uint8_t> ((0u - sum) & 0x7F);
+    return d;
+}
+
+// Sound i of the compiled-in set as it is stored there: F0 7D 2B 7F 10, program i, ..., F7.
+MidiBytes factoryDump (int i)
+{
+    return MidiBytes (factorySoundSet + i * 1330, factorySoundSet + (i + 1) * 1330);
+}
+
+// Sound i of the set as the editor sends it from record r: the stored dump but for the name,
+// which the editor may have packed anew (a factory name, space-padded): bytes 6..23 are words
+// 12..17 of the record, three 7-bit characters each, in bits 22-16, 14-8 and 6-0.
+MidiBytes factoryDumpNamedAs (int i, const SoundRecord& r)
+{
+    MidiBytes d = factoryDump (i);
+    for (size_t k = 0; k < 6; ++k)
+        for (size_t c = 0; c < 3; ++c)
+            d[6 + 3 * k + c] = static_cast<uint8_t> ((r.w[12 + k] >> (16 - 8 * c)) & 0x7F);
+    return withChecksum (d);
+}
+
+// The same sound under another name: the 18 name characters are bytes 6..23, NUL-padded.
+MidiBytes renamedDump (int i, const std::string& name)
+{
+    MidiBytes d = factoryDump (i);
+    for (size_t k = 0; k < 18; ++k)
+        d[6 + k] = k < name.size() ? static_cast<uint8_t> (name[k]) : 0;
+    return withChecksum (d);
 }
 }
 
@@ -18,8 +48,7 @@ TEST_F (CommandsTest, RequestBringsTheInstrumentsSoundsIntoTheUserList)
 {
     // The instrument holds other sounds than the editor's factory set.
     for (int p = 0; p < 28; ++p)
-        instrument->programs[static_cast<size_t> (p)]
-            = encoded (renamed (main->userSounds[p], ("Inst " + juce::String (p)).toRawUTF8()), p);
+        instrument->programs[static_cast<size_t> (p)] = renamedDump (p, "Inst " + std::to_string (p));
 
     command (4);
     ASSERT_TRUE (instrument->waitUntilIdle());
@@ -57,6 +86,7 @@ TEST_F (CommandsTest, SoundsetDumpSendsEachSlotWithItsProgramAndPause)
         { FileDialogs::dumpWithPresets, 30, 0, 27 },  // records past the 28 programs stay home
         { FileDialogs::dumpCancelled,   28, 0, -1 },
     };
+    // The user list starts as the compiled-in set, whose dumps carry their program numbers.
     const auto factory = snapshot (main->userSounds);
     for (const auto& c : cases)
     {
@@ -77,9 +107,9 @@ TEST_F (CommandsTest, SoundsetDumpSendsEachSlotWithItsProgramAndPause)
         for (int i = 0; i < expected; ++i)
         {
             const int p = c.firstProgram + i;
-            ASSERT_EQ (sent[static_cast<size_t> (i)].size(), static_cast<size_t> (soundDumpLength));
+            ASSERT_EQ (sent[static_cast<size_t> (i)].size(), 1330u);
             EXPECT_EQ (sent[static_cast<size_t> (i)][5], p);
-            EXPECT_EQ (sent[static_cast<size_t> (i)], encoded (user[p], p)) << "program " << p;
+            EXPECT_EQ (sent[static_cast<size_t> (i)], factoryDumpNamedAs (p, user[p])) << "program " << p;
         }
         EXPECT_EQ (ScopedPauseRecorder::pauses(), std::vector<int> (static_cast<size_t> (expected), 200));
     }
