@@ -2,7 +2,8 @@
 # `make run` what building and running the program needs, `make test` the test tools besides.
 BUILD      ?= build
 JOBS       ?= $(shell nproc)
-GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
+# ninja-build is one of the packages below; on a new machine it is installed only after this file is read.
+GENERATOR  := Ninja
 SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 FUZZ_SECONDS ?= 60
 
@@ -25,7 +26,7 @@ deps:
 	@missing=$$(for p in $(RUN_PACKAGES) $(EXTRA_PACKAGES); do dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'ok installed' || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 	  echo "Installing:" $$missing; \
-	  $(SUDO) apt-get update -q && $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -q $$missing; \
+	  $(SUDO) apt-get update -q && $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $$missing; \
 	fi
 
 test-deps:
