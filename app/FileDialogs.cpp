@@ -30,7 +30,19 @@ juce::File FileDialogs::chooseFileToSave (const juce::String& title, const juce:
     juce::FileChooser chooser (title, juce::File(), patterns, true);
     if (! chooser.browseForFileToSave (true))
         return {};
-    return chooser.getResult();
+    const juce::File typed = chooser.getResult();
+    const juce::String extension = patterns.upToFirstOccurrenceOf (";", false, false).fromLastOccurrenceOf ("*", false, false);
+    if (typed.getFileExtension().isNotEmpty() || ! extension.startsWithChar ('.'))
+        return typed;
+    // The chooser asked about the name as typed; the one with the extension may be taken.
+    const juce::File file = typed.withFileExtension (extension);
+    if (file.exists()
+        && ! juce::AlertWindow::showOkCancelBox (juce::MessageBoxIconType::WarningIcon, "File already exists",
+                                                 "There's already a file called: " + file.getFullPathName()
+                                                     + "\n\nAre you sure you want to overwrite it?",
+                                                 "Overwrite", "Cancel", nullptr, nullptr))
+        return {};
+    return file;
 }
 
 int FileDialogs::askSoundsetDump()

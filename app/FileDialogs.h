@@ -11,7 +11,8 @@ public:
 
     // The chosen file, or a default-constructed File when the user cancels.
     virtual juce::File chooseFileToOpen (const juce::String& title, const juce::String& patterns);
-    // Asks before overwriting an existing file.
+    // Asks before overwriting an existing file. A name typed without an extension gets the first
+    // pattern's ("set1" is saved as "set1.ksx"), so that the load dialogs find the file again.
     virtual juce::File chooseFileToSave (const juce::String& title, const juce::String& patterns);
 
     enum DumpAnswer { dumpCancelled = 0, dumpUserBanks = 1, dumpWithPresets = 2 };

@@ -37,6 +37,17 @@ static juce::Typeface::Ptr makeLcdTypeface()
     return juce::Typeface::Ptr (lcd);
 }
 
+// The look's text and item colours on the dark pages.
+static const juce::Colour displayText (0xFFEFD531u);
+static const juce::Colour itemBackground (0xFF282814u);
+static const juce::Colour highlightedItemBackground (0xFF404020u);
+static const juce::Colour pageBackground (0xFF202020u);
+
+static bool isInFileChooser (const juce::Component* component)
+{
+    return component != nullptr && component->findParentComponentOfClass<juce::FileBrowserComponent>() != nullptr;
+}
+
 Look::Look()
 {
     setColour (juce::ScrollBar::thumbColourId, juce::Colour (0x40FFFFFFu));
@@ -47,6 +58,9 @@ Look::Look()
     setColour (juce::ComboBox::buttonColourId, juce::Colour (0x40EFD531u));
     setColour (juce::ComboBox::arrowColourId, juce::Colour (0x00000000u));
     setColour (juce::PopupMenu::backgroundColourId, juce::Colour (0x00000000u));
+    // The file chooser's title stands on the dark page colour; its boxes and list keep JUCE's
+    // black on white.
+    setColour (juce::FileChooserDialogBox::titleTextColourId, displayText);
 }
 
 Look::~Look()
@@ -87,9 +101,9 @@ void Look::drawPopupMenuItem (juce::Graphics& g, const juce::Rectangle<int>&, bo
                               bool isHighlighted, bool isTicked, bool, const juce::String& text,
                               const juce::String&, const juce::Drawable*, const juce::Colour*)
 {
-    g.fillAll (juce::Colour (isHighlighted ? 0xFF404020u : 0xFF282814u));
+    g.fillAll (isHighlighted ? highlightedItemBackground : itemBackground);
     g.setFont (lcdFont (14.0f, 11.0f));
-    g.setColour (juce::Colour (0xFFEFD531u));
+    g.setColour (displayText);
     if (isTicked)
         g.drawText ("*", 0, 0, 150, 16, juce::Justification::centredLeft, true);
     g.drawText (text, 8, 0, 150, 16, juce::Justification::centredLeft, true);
@@ -101,8 +115,37 @@ void Look::getIdealPopupMenuItemSize (const juce::String&, bool, int, int& ideal
     idealHeight = 18;
 }
 
-juce::Font Look::getComboBoxFont (juce::ComboBox&)
+// The file chooser's folder list holds paths: the plain face (the display face has capitals only),
+// as wide as the path needs.
+void Look::drawPopupMenuItemWithOptions (juce::Graphics& g, const juce::Rectangle<int>& area,
+                                         bool isHighlighted, const juce::PopupMenu::Item& item,
+                                         const juce::PopupMenu::Options& options)
 {
+    if (! isInFileChooser (options.getTargetComponent()))
+    {
+        LookAndFeel_V3::drawPopupMenuItemWithOptions (g, area, isHighlighted, item, options);
+        return;
+    }
+    g.fillAll (isHighlighted ? highlightedItemBackground : itemBackground);
+    g.setFont (getPopupMenuFont());
+    g.setColour (displayText);
+    g.drawText (item.text, area.withZeroOrigin().reduced (8, 0), juce::Justification::centredLeft, true);
+}
+
+void Look::getIdealPopupMenuItemSizeWithOptions (const juce::String& text, bool isSeparator,
+                                                 int standardMenuItemHeight, int& idealWidth,
+                                                 int& idealHeight, const juce::PopupMenu::Options& options)
+{
+    if (isInFileChooser (options.getTargetComponent()))
+        LookAndFeel_V3::getIdealPopupMenuItemSize (text, isSeparator, standardMenuItemHeight, idealWidth, idealHeight);
+    else
+        getIdealPopupMenuItemSize (text, isSeparator, standardMenuItemHeight, idealWidth, idealHeight);
+}
+
+juce::Font Look::getComboBoxFont (juce::ComboBox& box)
+{
+    if (isInFileChooser (&box))
+        return LookAndFeel_V3::getComboBoxFont (box);
     return lcdFont (14.0f, 11.0f);
 }
 
@@ -140,9 +183,25 @@ juce::Slider::SliderLayout Look::getSliderLayout (juce::Slider& slider)
     return juce::LookAndFeel_V2::getSliderLayout (slider);
 }
 
-void Look::fillResizableWindowBackground (juce::Graphics&, int, int, const juce::BorderSize<int>&,
-                                          juce::ResizableWindow&)
+// The main window's page paints every pixel; only the file chooser's window needs a background.
+void Look::fillResizableWindowBackground (juce::Graphics& g, int, int, const juce::BorderSize<int>&,
+                                          juce::ResizableWindow& window)
 {
+    if (dynamic_cast<juce::FileChooserDialogBox*> (&window) != nullptr)
+        g.fillAll (pageBackground);
+}
+
+void Look::layoutFileBrowserComponent (juce::FileBrowserComponent& browser,
+                                       juce::DirectoryContentsDisplayComponent* fileList,
+                                       juce::FilePreviewComponent* preview,
+                                       juce::ComboBox* currentPathBox, juce::TextEditor* filenameBox,
+                                       juce::Button* goUpButton)
+{
+    LookAndFeel_V3::layoutFileBrowserComponent (browser, fileList, preview, currentPathBox, filenameBox, goUpButton);
+    // The "file:" label beside the name box stands on the page colour too.
+    for (auto* child : browser.getChildren())
+        if (auto* label = dynamic_cast<juce::Label*> (child))
+            label->setColour (juce::Label::textColourId, displayText);
 }
 
 // Splits a tip at "|" into at most 8 lines; the callback gets each line and its number.

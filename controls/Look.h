@@ -1,6 +1,7 @@
 #pragma once
 // The program's look: the "LCD" display face, the accent colours, LCD popup items and value
-// boxes, pink multi-line tooltips ("|" breaks a line) and fixed sizes for a few widgets.
+// boxes, pink multi-line tooltips ("|" breaks a line) and fixed sizes for a few widgets. JUCE's own
+// file chooser (where the desktop has none) keeps the plain face, in the look's colours.
 #include <juce_gui_basics/juce_gui_basics.h>
 
 class Look : public juce::LookAndFeel_V3
@@ -22,6 +23,13 @@ public:
     void getIdealPopupMenuItemSize (const juce::String& text, bool isSeparator,
                                     int standardMenuItemHeight, int& idealWidth,
                                     int& idealHeight) override;
+    void drawPopupMenuItemWithOptions (juce::Graphics& g, const juce::Rectangle<int>& area,
+                                       bool isHighlighted, const juce::PopupMenu::Item& item,
+                                       const juce::PopupMenu::Options& options) override;
+    void getIdealPopupMenuItemSizeWithOptions (const juce::String& text, bool isSeparator,
+                                               int standardMenuItemHeight, int& idealWidth,
+                                               int& idealHeight,
+                                               const juce::PopupMenu::Options& options) override;
 
     juce::Font getComboBoxFont (juce::ComboBox& box) override;
 
@@ -32,6 +40,12 @@ public:
     void fillResizableWindowBackground (juce::Graphics& g, int w, int h,
                                         const juce::BorderSize<int>& border,
                                         juce::ResizableWindow& window) override;
+
+    void layoutFileBrowserComponent (juce::FileBrowserComponent& browser,
+                                     juce::DirectoryContentsDisplayComponent* fileList,
+                                     juce::FilePreviewComponent* preview,
+                                     juce::ComboBox* currentPathBox, juce::TextEditor* filenameBox,
+                                     juce::Button* goUpButton) override;
 
     juce::Rectangle<int> getTooltipBounds (const juce::String& tipText, juce::Point<int> screenPos,
                                            juce::Rectangle<int> parentArea) override;
