@@ -277,7 +277,7 @@ TEST_F (BadFiles, LeaveBothListsAsTheyWere)
         { folder.getChildFile ("header.mid"), MidiBytes (noTrackMid.begin(), noTrackMid.begin() + 10), {}, 0 },
         { folder.getChildFile ("endless.ksx"), runOn, {}, 0 },
         { folder.getChildFile ("missing.ksx"), {}, [] (const juce::File&) { return true; }, -2 },
-        { juce::File ("/etc/hostname").getChildFile ("x.ksx"), {}, [] (const juce::File&) { return true; }, -2 },
+        { juce::File ("/etc/debian_version").getChildFile ("x.ksx"), {}, [] (const juce::File&) { return true; }, -2 },
         { folder.getChildFile ("folder.ksx"), {}, [] (const juce::File& f) { return f.createDirectory().wasOk(); }, -2 },
         { folder.getChildFile ("fifo-without-writer.ksx"), {}, makeFifo, -2 },
         { folder.getChildFile ("fifo-with-writer.ksx"), {}, [&] (const juce::File& f) { return makeFifo (f) && keep (fifoWriter (f, dump)); }, -2 },
@@ -752,7 +752,7 @@ TEST_F (BadFiles, FailedSavesKeepTheOldFileAndTheSounds)
     }
 
     // Places where no file can be made at all.
-    const juce::File nowhere[] = { juce::File ("/proc/ke-badinput.ksx"), juce::File ("/etc/hostname").getChildFile ("x.ksx"),
+    const juce::File nowhere[] = { juce::File ("/proc/ke-badinput.ksx"), juce::File ("/etc/debian_version").getChildFile ("x.ksx"),
                                    folder.getChildFile ("no-such-folder").getChildFile ("x.ksx"), folder };
     for (const auto& place : nowhere)
         for (int id : { 1, 3 })
