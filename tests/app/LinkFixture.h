@@ -60,7 +60,9 @@ protected:
     {
         main->timerCallback();
         if (kestrane != nullptr)
+        {
             ASSERT_TRUE (kestrane->waitUntilIdle());
+        }
     }
 
     // Connected, with what the connection sent forgotten.

@@ -2,11 +2,16 @@
 // without pause while the ports are rescanned and the component is finally destroyed. Run under
 // ThreadSanitizer in CI.
 #include <atomic>
+#include <chrono>
+#include <string>
 #include <thread>
 #include "tests/app/LinkFixture.h"
 #include "library/SoundPanel.h"
+#include "sound/CcConversion.h"
 
 using LinkThreads = LinkFixture;
+
+static std::string nameOf (const SoundRecord& r) { return juce::String (r.nameText()).trimEnd().toStdString(); }
 
 TEST_F (LinkThreads, FloodDuringRescansAndShutdown)
 {
@@ -68,6 +73,77 @@ TEST_F (LinkThreads, FloodDuringRescansAndShutdown)
     EXPECT_GT (afterShutdown, 0);
     EXPECT_EQ (delivered.load(), afterShutdown);  // nothing reaches a closed input
     EXPECT_EQ (ports.openInputCount() + ports.openOutputCount(), 0);
+    EXPECT_EQ (ports.faults(), 0);
+}
+
+// The instrument floods the input while the timer runs: every message of the flood is accounted
+// for, not just some. Fewer dumps than the ring holds, so none may be dropped, though half of
+// them wait in it at once.
+TEST_F (LinkThreads, EveryMessageOfAFloodGoesWhereItBelongs)
+{
+    startConnected();
+    ASSERT_TRUE (user()[0].isSelected());
+    const int inputId = ports.inputIdAt (0);
+
+    // One dump for each of programs 1..27, then as many for the edit buffer (each one appended).
+    constexpr int rounds = 54;
+    std::vector<MidiBytes> dumps;
+    for (int n = 0; n < rounds; ++n)
+        dumps.push_back (namedDump (("Flood " + std::to_string (n)).c_str(), n < 27 ? 1 + n : 127, n % 28));
+    const auto answer = SimulatedInstrument::probeAnswer (0);
+    std::atomic<int> answers { 0 }, roundsDelivered { 0 };
+    const int dumpsBefore = globalBlock.dumpsReceived();
+
+    kestrane->run ([&]
+    {
+        for (int n = 0; n < rounds; ++n)
+        {
+            const MidiBytes cc { static_cast<uint8_t> (0xB0 | (n & 15)), 33, static_cast<uint8_t> (64 + n) };
+            const auto global = SimulatedInstrument::globalDumpWith (static_cast<uint8_t> (n), 0x40, 0, 0, 0x7F);
+            ASSERT_TRUE (ports.deliver (inputId, cc.data(), 3));
+            ASSERT_TRUE (ports.deliver (inputId, dumps[static_cast<size_t> (n)].data(), soundDumpLength));
+            ASSERT_TRUE (ports.deliver (inputId, global.data(), static_cast<int> (global.size())));
+            if (n % 9 == 4)
+            {
+                ASSERT_TRUE (ports.deliver (inputId, answer.data(), static_cast<int> (answer.size())));
+                ++answers;
+            }
+            ++roundsDelivered;
+            std::this_thread::sleep_for (std::chrono::microseconds (300));
+        }
+    });
+    // Half the flood waits in the ring before the timer starts draining it.
+    while (roundsDelivered.load() < rounds / 2)
+        std::this_thread::sleep_for (std::chrono::microseconds (100));
+    for (int t = 0; t < 40; ++t)
+    {
+        main->timerCallback();
+        pumpMessageLoop (2);
+    }
+    ASSERT_TRUE (kestrane->waitUntilIdle (20000));  // the flood, then the answers to its requests
+    for (int t = 0; t < 3; ++t)
+        tick();
+
+    // Each dump in its own record, the appended ones in the order they came.
+    ASSERT_EQ (user().size(), 1 + rounds);
+    for (int n = 0; n < rounds; ++n)
+        EXPECT_EQ (nameOf (user()[1 + n]), "Flood " + std::to_string (n)) << "record " << 1 + n;
+    // Every CC into the current sound, the last one last.
+    {
+        const juce::ScopedLock sl (userSoundsLock);
+        EXPECT_EQ (getCc (&user()[0], 33, true), 64 + rounds - 1);
+    }
+    // Each probe answer brought one global request, and the instrument's answer to it is the
+    // block now; with the flood's own global dumps, every one was taken.
+    int requests = 0;
+    for (const auto& m : ports.sentTo (ports.outputIdAt (0)))
+        requests += m == globalRequest ? 1 : 0;
+    EXPECT_EQ (requests, answers.load());
+    EXPECT_EQ (globalBlock.dumpsReceived() - dumpsBefore, rounds + answers.load());
+    uint8_t block[GlobalBlock::size];
+    globalBlock.copyTo (block);
+    EXPECT_EQ (MidiBytes (block, block + GlobalBlock::size), SimulatedInstrument::defaultGlobalDump());
+    EXPECT_EQ (main->chosenOutput.load(), 0);
     EXPECT_EQ (ports.faults(), 0);
 }
 
