@@ -8,7 +8,7 @@
 TEST (Window, MainWindowHoldsTheMainComponentAtItsSize)
 {
     ScopedFakeMidiPorts fake;
-    ScopedPauseRecorder pauses;
+    ScopedVirtualClock clock;
     resetLinkState();
 
     {
@@ -35,7 +35,7 @@ TEST (Window, MainWindowHoldsTheMainComponentAtItsSize)
 TEST (Window, ApplicationMakesTheWindowAndShutdownDeletesIt)
 {
     ScopedFakeMidiPorts fake;
-    ScopedPauseRecorder pauses;
+    ScopedVirtualClock clock;
     resetLinkState();
 
     KE3Application app;

@@ -28,7 +28,6 @@ namespace juce { bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMe
 
 namespace
 {
-void noPause (int) {}
 
 // Sends wait for the cable on a clock that only the waits move on.
 std::atomic<int64_t> fuzzMicroseconds { 0 };
@@ -39,7 +38,6 @@ struct Harness
 {
     Harness()
     {
-        setPauseFunction (noPause);
         setClock (fuzzClock, fuzzWait);
         fake.ports.setInputCount (1);
         fake.ports.setOutputCount (2);

@@ -98,6 +98,8 @@ struct FakeOutPort : MidiOutPort
         --sending;
     }
 
+    std::string identifier() const override { return "fake-out-" + std::to_string (deviceId); }
+
     std::shared_ptr<FakeMidiPorts::State> state;
     const int deviceId;
     std::atomic<int> sending { 0 };
@@ -139,6 +141,20 @@ void FakeMidiPorts::removeOutput (int id)
     std::lock_guard<std::mutex> g (state->m);
     auto& v = state->outputs;
     v.erase (std::remove (v.begin(), v.end(), id), v.end());
+}
+
+void FakeMidiPorts::plugInput (int id)
+{
+    std::lock_guard<std::mutex> g (state->m);
+    if (std::find (state->inputs.begin(), state->inputs.end(), id) == state->inputs.end())
+        state->inputs.push_back (id);
+}
+
+void FakeMidiPorts::plugOutput (int id)
+{
+    std::lock_guard<std::mutex> g (state->m);
+    if (std::find (state->outputs.begin(), state->outputs.end(), id) == state->outputs.end())
+        state->outputs.push_back (id);
 }
 
 void FakeMidiPorts::setInputCount (int n)
