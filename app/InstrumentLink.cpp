@@ -469,7 +469,13 @@ void MainContentComponent::tick()
 }
 
 // No lock of ours is held here: closing a port waits for its running callback, and the callback
-// may be waiting for userSoundsLock or a send lock.
+// may be waiting for userSoundsLock or the sender's lock.
+//
+// The new ports are started before the old ones stop. JUCE's ALSA backend stops its one input
+// thread when its last input stops, and one started right after does not revive it: closing
+// first would leave every input deaf once the last open input had gone, say after the instrument
+// was unplugged and plugged back beside "Midi Through". A message that comes in meanwhile may
+// arrive twice; every message of the instrument's is an absolute value.
 void MainContentComponent::rescanInputs()
 {
     auto& layer = midiPortLayer();
@@ -478,6 +484,13 @@ void MainContentComponent::rescanInputs()
         return;
     lastInputCount = n;
 
+    std::unique_ptr<MidiInPort> opened[maxPorts];
+    for (int i = 0; i < std::min (n, static_cast<int> (maxPorts)); ++i)
+    {
+        opened[i] = layer.openInput (i, this);
+        if (opened[i] != nullptr)
+            opened[i]->start();
+    }
     for (int i = 0; i < maxPorts; ++i)
     {
         if (midiInputs[i] != nullptr)
@@ -485,12 +498,7 @@ void MainContentComponent::rescanInputs()
             midiInputs[i]->stop();
             midiInputs[i].reset();
         }
-        if (i < std::min (n, static_cast<int> (maxPorts)))
-        {
-            midiInputs[i] = layer.openInput (i, this);
-            if (midiInputs[i] != nullptr)
-                midiInputs[i]->start();
-        }
+        midiInputs[i] = std::move (opened[i]);
     }
 }
 
@@ -519,6 +527,8 @@ void MainContentComponent::rescanOutputs()
         ++instrumentLosses;
 
     probeOpenOutputs();
+    // A device just plugged in may not listen yet: it is asked once more soon.
+    ticksSinceProbe = ticksBetweenProbes - ticksToSecondProbe;
 }
 
 void MainContentComponent::probeOpenOutputs()

@@ -12,6 +12,7 @@
 #include "controls/Ibtn.h"
 #include "app/InstrumentLink.h"
 #include "app/MidiPorts.h"
+#include "app/QueuedXEvents.h"
 #include "app/Sender.h"
 
 class Look;
@@ -126,11 +127,13 @@ private:
 
     // While no output has answered, the outputs are probed again after this many ticks (1.8 s).
     static constexpr int ticksBetweenProbes = 6;
+    static constexpr int ticksToSecondProbe = 2;  // after a rescan (0.6 s)
     int ticksSinceProbe = 0;
     int globalDumpsShown = 0;  // global dumps received when the Global dialog last loaded
 
     bool closing = false;
-    bool destroying = false;  // keeps childrenChanged off objects the destructor has deleted
+    bool destroying = false;
+    QueuedXEvents queuedXEvents;  // input that Xlib read ahead is handled at once  // keeps childrenChanged off objects the destructor has deleted
 
     JUCE_DECLARE_NON_COPYABLE (MainContentComponent)
 };

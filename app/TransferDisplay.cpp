@@ -16,6 +16,7 @@ constexpr int64_t longQueue = 1000 * ms;
 constexpr int shownForMs = 8000;
 
 const juce::Colour accent (0xFFEFD531u);
+const juce::Colour warning (0xFFF0643Cu);
 const juce::Colour text (0xFFD9D6CCu);
 
 juce::String count (int n, int total)
@@ -47,7 +48,7 @@ void TransferDisplay::paint (juce::Graphics& g)
     g.fillRoundedRectangle (0.0f, 0.0f, static_cast<float> (getWidth()), 22.0f, 3.0f);
     g.setColour (juce::Colour (0xFF3A3A28u));
     g.drawRoundedRectangle (0.5f, 0.5f, getWidth() - 1.0f, 21.0f, 3.0f, 1.0f);
-    g.setColour (accent);
+    g.setColour (failure ? warning : accent);
     g.setFont (juce::Font ("LCD", uiScale < 2 ? 15.0f : 12.0f, juce::Font::plain));
     g.drawText (lcd, 8, 0, getWidth() - 16, 22, juce::Justification::centredLeft, true);
     g.setColour (text);
@@ -55,13 +56,14 @@ void TransferDisplay::paint (juce::Graphics& g)
     g.drawText (line, 0, 26, getWidth(), 16, juce::Justification::centredLeft, true);
 }
 
-void TransferDisplay::show (const juce::String& lcdText, const juce::String& lineText, int forMs)
+void TransferDisplay::show (const juce::String& lcdText, const juce::String& lineText, int forMs, bool failed)
 {
     shownUntil = forMs > 0 ? clockMicroseconds() + forMs * ms : 0;
-    if (lcdText == lcd && lineText == line && isVisible())
+    if (lcdText == lcd && lineText == line && failed == failure && isVisible())
         return;
     lcd = lcdText;
     line = lineText;
+    failure = failed;
     setVisible (lcd.isNotEmpty() || line.isNotEmpty());
     repaint();
 }
@@ -74,9 +76,9 @@ bool TransferDisplay::busy() const
 void TransferDisplay::refused (Refusal why)
 {
     if (why == Refusal::noInstrument)
-        show ("NO KESTRANE", "No Kestrane found: nothing was sent", shownForMs);
+        show ("NO KESTRANE", "No Kestrane found: nothing was sent", shownForMs, true);
     else
-        show (lcd, "Wait: a transfer is on its way", shownForMs);
+        show (lcd, "Wait: a transfer is on its way", shownForMs, failure);
     startTimer (100);
 }
 
@@ -123,7 +125,7 @@ void TransferDisplay::update()
         {
             soundsetEnded = true;
             if (dump.cutShort())
-                show ("CUT " + count (dump.sent, dump.total), cutShort (dump.sent, dump.total), 0);
+                show ("CUT " + count (dump.sent, dump.total), cutShort (dump.sent, dump.total), 0, true);
             else
                 show ("DUMP " + count (dump.sent, dump.total), "Dump set sent: " + juce::String (dump.total) + " sounds", shownForMs);
         }
@@ -139,7 +141,7 @@ void TransferDisplay::update()
         if (main.instrumentLosses != answerLosses)
         {
             answering = false;
-            show ("CUT " + count (answerCount, answerSounds), cutShort (answerCount, answerSounds), 0);
+            show ("CUT " + count (answerCount, answerSounds), cutShort (answerCount, answerSounds), 0, true);
         }
         else if (answerCount >= answerSounds)
         {
@@ -150,10 +152,10 @@ void TransferDisplay::update()
         {
             answering = false;
             if (answerCount == 0)
-                show ("NO ANSWER", "No answer from the Kestrane", shownForMs);
+                show ("NO ANSWER", "No answer from the Kestrane", shownForMs, true);
             else
                 show ("RECV " + count (answerCount, answerSounds),
-                      "Only " + juce::String (answerCount) + " of " + juce::String (answerSounds) + " sounds came", shownForMs);
+                      "Only " + juce::String (answerCount) + " of " + juce::String (answerSounds) + " sounds came", shownForMs, true);
         }
         else
         {

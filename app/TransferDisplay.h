@@ -33,17 +33,20 @@ public:
     // What it shows: the display line and the sentence under it.
     juce::String lcdText() const { return lcd; }
     juce::String lineText() const { return line; }
+    bool showsFailure() const { return failure; }
 
     static constexpr int answerSounds = 28;
 
 private:
     void timerCallback() override { update(); }
-    void show (const juce::String& lcdText, const juce::String& lineText, int forMs);
+    // A transfer that failed is shown in the warning colour.
+    void show (const juce::String& lcdText, const juce::String& lineText, int forMs, bool failed = false);
 
     MainContentComponent& main;
     juce::String lcd, line;
     int64_t shownUntil = 0;     // by the link's clock; 0 = until something else is shown
     bool busyNow = false;
+    bool failure = false;
     bool closingNow = false;
 
     int soundsetSeen = 0;       // the id of the last soundset dump shown

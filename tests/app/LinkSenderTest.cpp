@@ -222,6 +222,33 @@ TEST_F (LinkSender, TheTimerRunsThroughADumpSetAndFindsTheInstrumentAgain)
     EXPECT_EQ (dumps[0], editBufferOf (user()[9]));
 }
 
+// Gone for one tick and back before the next dump was due: what waited for it is not sent to the
+// device that came back, which has not been found again yet (the dumps would land in whatever
+// state it came back in).
+TEST_F (LinkSender, WhatWaitedForAnInstrumentThatWentIsNeverReplayedIntoItsReturn)
+{
+    startConnected();
+    runClock (1000 * ms, false);
+    const int outId = ports.outputIdAt (0), inId = ports.inputIdAt (0);
+    kestrane->clearReceived();
+    kestrane->answersProbes = false;
+    DumpAnswer dialogs;
+    ScopedDialogs installed (dialogs);
+
+    main->dumpSoundset();
+    settle();
+    ASSERT_EQ (programDumpsReceived().size(), 1u);
+    ports.removeOutput (outId);
+    ports.removeInput (inId);
+    main->timerCallback();  // gone
+    ports.plugOutput (outId);
+    ports.plugInput (inId);
+    main->timerCallback();  // back, and probed
+    runClock (15000 * ms);
+    EXPECT_EQ (programDumpsReceived().size(), 1u);
+    EXPECT_EQ (display().lcdText(), "CUT 01/28");
+}
+
 // A probe answer while a dump set is on the wire: the MIDI thread queues the global request and
 // returns, so that a Program Change right behind it is taken at once.
 TEST_F (LinkSender, TheMidiThreadNeverWaitsForTheWire)

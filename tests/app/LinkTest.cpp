@@ -1,6 +1,8 @@
 // The link to the instrument against the simulated Kestrane: ports, probe, ring, Program Change,
 // CCs, the global block and the channel of outgoing CCs.
+#include <chrono>
 #include <cstring>
+#include <thread>
 #include "tests/app/LinkFixture.h"
 #include "editor/EditPanel.h"
 #include "editor/FmPanel.h"
@@ -235,6 +237,25 @@ TEST_F (Link, InputRescanReopensEveryInputWhenTheCountChanges)
     // The instrument's input is still heard.
     fromInstrument ({ 0xC3, 4 });
     EXPECT_EQ (pendingProgram.load(), 4);
+}
+
+// The backend's input thread stops when the last started input stops, and a start right after
+// does not bring it back (JUCE's ALSA client; the fake ports do the same). An instrument unplugged
+// and plugged back beside one other input ("Midi Through") must still be heard afterwards.
+TEST_F (Link, AnInstrumentPluggedBackBesideOneOtherInputIsHeard)
+{
+    start (2, 2, 1, 1);
+    tick();
+    const int instrumentIn = ports.inputIdAt (1);
+    ports.removeInput (instrumentIn);
+    tick();
+    ports.plugInput (instrumentIn);
+    tick();
+    std::this_thread::sleep_for (std::chrono::milliseconds (150));  // the thread would be gone by now
+
+    fromInstrument ({ 0xC0, 6 });
+    EXPECT_EQ (pendingProgram.load(), 6) << "the inputs went deaf";
+    EXPECT_EQ (ports.openInputCount(), 2);
 }
 
 //==============================================================================
