@@ -2,7 +2,7 @@
 #include <cstdio>
 #include "app/MainContentComponent.h"
 #include "app/FileDialogs.h"
-#include "app/Pause.h"
+#include "app/TransferDisplay.h"
 #include "controls/zbutton.h"
 #include "library/SoundListEditing.h"
 #include "library/SoundPanel.h"
@@ -207,35 +207,54 @@ void MainContentComponent::runFileCommand (int id)
 void MainContentComponent::requestSounds()
 {
     static const uint8_t soundRequest[7] = { 0xF0, 0x7D, 0x2B, 0x7F, 0x00, 0x7F, 0xF7 };
+    if (transferDisplay != nullptr && (transferDisplay->busy() || closing))
+    {
+        transferDisplay->refused (TransferDisplay::Refusal::busy);
+        return;
+    }
     const int out = chosenOutput.load();
-    if (out >= 0 && out < maxPorts)
-        sendToOutput (out, soundRequest, 7);
+    if (out >= 0 && out < maxPorts && sendToOutput (out, soundRequest, 7))
+    {
+        if (transferDisplay != nullptr)
+            transferDisplay->requestSent();
+    }
+    else if (transferDisplay != nullptr)
+        transferDisplay->refused (TransferDisplay::Refusal::noInstrument);
 }
 
+// The sounds go as the list holds them when the question is answered; the sender then takes them
+// to the cable while the window goes on.
 void MainContentComponent::dumpSoundset()
 {
+    if (transferDisplay != nullptr && (transferDisplay->busy() || closing))
+    {
+        transferDisplay->refused (TransferDisplay::Refusal::busy);
+        return;
+    }
     const int answer = fileDialogs().askSoundsetDump();
     if (answer != FileDialogs::dumpUserBanks && answer != FileDialogs::dumpWithPresets)
         return;
 
     const int out = chosenOutput.load();
-    if (out < 0 || out >= maxPorts || ! isOutputOpen (out))
-        return;
-
     const int firstProgram = answer == FileDialogs::dumpWithPresets ? 0 : 7;
-    uint8_t dump[soundDumpLength];
-    for (int p = firstProgram; p <= 27; ++p)
+    std::vector<std::vector<uint8_t>> dumps;
     {
-        int length = 0;
+        const juce::ScopedLock sl (userSoundsLock);
+        for (int p = firstProgram; p <= 27 && p < userSounds.size(); ++p)
         {
-            const juce::ScopedLock sl (userSoundsLock);
-            if (p >= userSounds.size())
-                break;
-            length = encodeSoundDump (&userSounds[p], dump, static_cast<uint8_t> (p));
+            std::vector<uint8_t> dump (soundDumpLength);
+            dump.resize (static_cast<size_t> (encodeSoundDump (&userSounds[p], dump.data(), static_cast<uint8_t> (p))));
+            dumps.push_back (std::move (dump));
         }
-        sendToOutput (out, dump, length);
-        pauseMessageThread (200);
     }
+
+    const auto result = out >= 0 && out < maxPorts && ! dumps.empty() ? sender.sendSoundset (out, dumps, 200) : Sender::notOpen;
+    if (transferDisplay == nullptr)
+        return;
+    if (result == Sender::queued)
+        transferDisplay->update();
+    else
+        transferDisplay->refused (result == Sender::refused ? TransferDisplay::Refusal::busy : TransferDisplay::Refusal::noInstrument);
 }
 
 void MainContentComponent::chooseEngine (juce::Button* button, int id)

@@ -6,6 +6,7 @@
 #include <cstring>
 #include "app/MainContentComponent.h"
 #include "app/Pause.h"
+#include "app/TransferDisplay.h"
 #include "sound/CcConversion.h"
 #include "sound/SoundDump.h"
 #include "library/SoundPanel.h"
@@ -131,7 +132,7 @@ bool isWellFormedGlobalDump (const uint8_t* m, int length)
 }
 
 //==============================================================================
-void sendMidi (const uint8_t* bytes, int length)
+void sendMidi (const uint8_t* bytes, int length, int gapAfterMs)
 {
     auto* main = mainComponent;
     if (main == nullptr || bytes == nullptr || length <= 0)
@@ -154,10 +155,14 @@ void sendMidi (const uint8_t* bytes, int length)
 
     const int out = main->chosenOutput.load();
     if (out >= 0)
-        main->sendToOutput (out, bytes, length);
+    {
+        Sender::Options options;
+        options.gapAfterMs = gapAfterMs;
+        main->sendToOutput (out, bytes, length, options);
+    }
 }
 
-void sendSelectedSound()
+void sendSelectedSound (int delayMs)
 {
     auto* main = mainComponent;
     if (main == nullptr)
@@ -172,8 +177,14 @@ void sendSelectedSound()
             return;
         length = encodeSoundDump (&main->userSounds[i], dump, 127);
     }
-    sendMidi (dump, length);
-    pauseMessageThread (200);
+    const int out = main->chosenOutput.load();
+    if (out < 0)
+        return;
+    Sender::Options options;
+    options.gapAfterMs = 200;
+    options.delayMs = delayMs;
+    options.editBuffer = true;
+    main->sendToOutput (out, dump, length, options);
 }
 
 void soundSelected (SoundRecord* record)
@@ -186,39 +197,14 @@ void soundSelected (SoundRecord* record)
 }
 
 //==============================================================================
-bool MainContentComponent::sendToOutput (int index, const uint8_t* bytes, int length)
+bool MainContentComponent::sendToOutput (int index, const uint8_t* bytes, int length, Sender::Options options)
 {
-    if (index < 0 || index >= maxPorts || bytes == nullptr || length <= 0)
-        return false;
-    std::lock_guard<std::mutex> g (sendLock);
-    if (midiOutputs[index] == nullptr)
-        return false;
-    sendPaced (index, bytes, length);
-    return true;
+    return sender.send (index, bytes, length, options) == Sender::queued;
 }
 
-// The system's output returns once the sequencer has the message, not once it is on the cable;
-// a cable's kernel buffer then overflows and drops bytes without a word. So nothing goes out
-// before what went before it could have left: one wait per message, in send order, under the
-// send lock, so messages from both threads keep their order and none is lost.
-void MainContentComponent::sendPaced (int index, const uint8_t* bytes, int length)
+bool MainContentComponent::isOutputOpen (int index) const
 {
-    int64_t now = clockMicroseconds();
-    if (wireFreeAt[index] > now)
-    {
-        waitMicroseconds (wireFreeAt[index] - now);
-        now = std::max (clockMicroseconds(), wireFreeAt[index]);
-    }
-    midiOutputs[index]->sendNow (bytes, length);
-    wireFreeAt[index] = now + length * wireMicrosecondsPerByte;
-}
-
-bool MainContentComponent::isOutputOpen (int index)
-{
-    if (index < 0 || index >= maxPorts)
-        return false;
-    std::lock_guard<std::mutex> g (sendLock);
-    return midiOutputs[index] != nullptr;
+    return sender.isOpen (index);
 }
 
 void MainContentComponent::refreshOpenPanels (bool fromInstrument)
@@ -322,6 +308,18 @@ void MainContentComponent::timerCallback()
     if (! isVisible())
         return;
 
+    tick();
+
+    if (transferDisplay != nullptr)
+        transferDisplay->update();
+    // A close asked for while a transfer was on the wire: once it has left the cable.
+    if (closing && sender.idle() && sender.drainedAt() <= clockMicroseconds())
+        if (auto* app = juce::JUCEApplicationBase::getInstance())
+            app->quit();
+}
+
+void MainContentComponent::tick()
+{
     ++ticksSinceProbe;
 
     // A Program Change from the instrument: taken and applied under the lock by which the MIDI
@@ -361,8 +359,7 @@ void MainContentComponent::timerCallback()
                     soundPanel->refresh();
                 }
             }
-            pauseMessageThread (20);
-            sendSelectedSound();
+            sendSelectedSound (20);
             return;
         }
     }
@@ -404,6 +401,8 @@ void MainContentComponent::timerCallback()
                 std::memset (message + entry.length, 0xF7, sizeof (message) - static_cast<size_t> (entry.length));
 
                 const int slot = message[5];
+                if (slot < 28)
+                    ++programDumpsTaken;
                 if (slot < userSounds.size())
                 {
                     if (parseSoundDump (&userSounds[slot], message) >= 0 && slot == current)
@@ -424,11 +423,13 @@ void MainContentComponent::timerCallback()
         }
     }
 
+    // Shown without sending: a Request's 28 answers would send the current sound back 28 times.
+    // It goes back once, below, when its own dump has come.
     if (listChanged)
     {
         listChanged = false;
         if (soundPanel != nullptr)
-            soundPanel->userList.refresh();
+            soundPanel->userList.refresh (false);
     }
 
     // The instrument's own values: shown, not sent back to it.
@@ -443,6 +444,7 @@ void MainContentComponent::timerCallback()
             if (i >= 0)
                 soundPanel->setSound (&userSounds[i]);
         }
+        sendSelectedSound();
     }
     else if (ccReceivedCount.exchange (0) != 0)
     {
@@ -467,7 +469,13 @@ void MainContentComponent::timerCallback()
 }
 
 // No lock of ours is held here: closing a port waits for its running callback, and the callback
-// may be waiting for userSoundsLock or a send lock.
+// may be waiting for userSoundsLock or the sender's lock.
+//
+// The new ports are started before the old ones stop. JUCE's ALSA backend stops its one input
+// thread when its last input stops, and one started right after does not revive it: closing
+// first would leave every input deaf once the last open input had gone, say after the instrument
+// was unplugged and plugged back beside "Midi Through". A message that comes in meanwhile may
+// arrive twice; every message of the instrument's is an absolute value.
 void MainContentComponent::rescanInputs()
 {
     auto& layer = midiPortLayer();
@@ -476,6 +484,13 @@ void MainContentComponent::rescanInputs()
         return;
     lastInputCount = n;
 
+    std::unique_ptr<MidiInPort> opened[maxPorts];
+    for (int i = 0; i < std::min (n, static_cast<int> (maxPorts)); ++i)
+    {
+        opened[i] = layer.openInput (i, this);
+        if (opened[i] != nullptr)
+            opened[i]->start();
+    }
     for (int i = 0; i < maxPorts; ++i)
     {
         if (midiInputs[i] != nullptr)
@@ -483,15 +498,13 @@ void MainContentComponent::rescanInputs()
             midiInputs[i]->stop();
             midiInputs[i].reset();
         }
-        if (i < std::min (n, static_cast<int> (maxPorts)))
-        {
-            midiInputs[i] = layer.openInput (i, this);
-            if (midiInputs[i] != nullptr)
-                midiInputs[i]->start();
-        }
+        midiInputs[i] = std::move (opened[i]);
     }
 }
 
+// The chosen output follows its device: a rescan that renumbers the outputs keeps sending to the
+// instrument, and one that finds it gone chooses none, so that nothing meant for it reaches
+// another device.
 void MainContentComponent::rescanOutputs()
 {
     auto& layer = midiPortLayer();
@@ -500,20 +513,22 @@ void MainContentComponent::rescanOutputs()
         return;
     lastOutputCount = n;
 
-    int chosen = chosenOutput.load();
-    while (chosen >= n && ! chosenOutput.compare_exchange_weak (chosen, -1)) {}
+    const std::string chosenDevice = sender.deviceAt (chosenOutput.load());
 
     closeAllOutputs();
-
     for (int i = 0; i < std::min (n, static_cast<int> (maxPorts)); ++i)
-    {
-        auto port = layer.openOutput (i);
-        if (port == nullptr)
-            continue;
-        std::lock_guard<std::mutex> g (sendLock);
-        midiOutputs[i] = std::move (port);
-    }
+        sender.putOutput (i, layer.openOutput (i));
+    sender.outputsReady();
+
+    // An answer that came meanwhile named an index of the old table.
+    const int now = chosenDevice.empty() ? -1 : sender.indexOf (chosenDevice);
+    chosenOutput.store (now);
+    if (! chosenDevice.empty() && now < 0)
+        ++instrumentLosses;
+
     probeOpenOutputs();
+    // A device just plugged in may not listen yet: it is asked once more soon.
+    ticksSinceProbe = ticksBetweenProbes - ticksToSecondProbe;
 }
 
 void MainContentComponent::probeOpenOutputs()
@@ -526,16 +541,11 @@ void MainContentComponent::probeOpenOutputs()
     }
 }
 
-// The ports are taken out under the send lock and closed after it, so that a send running on the
-// MIDI thread finishes first and no lock is held while the ports close.
+// The ports are taken out of the sender once no send runs on them, and closed with no lock held.
 void MainContentComponent::closeAllOutputs()
 {
     std::unique_ptr<MidiOutPort> closing[maxPorts];
-    {
-        std::lock_guard<std::mutex> g (sendLock);
-        for (int i = 0; i < maxPorts; ++i)
-            closing[i] = std::move (midiOutputs[i]);
-    }
+    sender.takeOutputs (closing);
     for (auto& port : closing)
         port.reset();
 }

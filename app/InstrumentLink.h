@@ -74,13 +74,15 @@ extern int shownEnginePage;               // engine of the page on show, -1 = no
 // own lock around every callback, and the callback may be waiting here.
 extern juce::CriticalSection userSoundsLock;
 
-// Sends one message on the instrument's output; nothing when none has answered. A 3-byte message
-// with status 0xB0 goes out on the instrument's channel (global block byte 7, when it is 1..15).
-void sendMidi (const uint8_t* bytes, int length);
+// Queues one message for the instrument's output; nothing when none has answered. A 3-byte
+// message with status 0xB0 goes out on the instrument's channel (global block byte 7, when it is
+// 1..15). The next message to the instrument leaves at least `gapAfterMs` after it.
+void sendMidi (const uint8_t* bytes, int length, int gapAfterMs = 0);
 
-// Sends the first selected user sound to the edit buffer (program 127), then pauses 200 ms;
-// nothing and no pause without a selected sound.
-void sendSelectedSound();
+// Queues the first selected user sound for the edit buffer (program 127), to leave no earlier than
+// `delayMs` from now and to be followed by a 200 ms pause; nothing without a selected sound. A
+// newer one replaces it while it waits.
+void sendSelectedSound (int delayMs = 0);
 
 // Called by the user list when its selection changes.
 void soundSelected (SoundRecord* record);

@@ -26,14 +26,16 @@ private:
 class JuceOutPort : public MidiOutPort
 {
 public:
-    explicit JuceOutPort (std::unique_ptr<juce::MidiOutput> p) : port (std::move (p)) {}
+    JuceOutPort (std::unique_ptr<juce::MidiOutput> p, juce::String id) : port (std::move (p)), id (std::move (id)) {}
     void sendNow (const juce::uint8* bytes, int length) override
     {
         port->sendMessageNow (juce::MidiMessage (bytes, length, 0.0));
     }
+    std::string identifier() const override { return id.toStdString(); }
 
 private:
     std::unique_ptr<juce::MidiOutput> port;
+    const juce::String id;
 };
 
 // Opens by the identifier from the snapshot that the count came from, so that index i names the
@@ -75,10 +77,11 @@ public:
     {
         if (! juce::isPositiveAndBelow (index, outputs.size()))
             return {};
-        auto port = juce::MidiOutput::openDevice (outputs.getReference (index).identifier);
+        const auto id = outputs.getReference (index).identifier;
+        auto port = juce::MidiOutput::openDevice (id);
         if (port == nullptr)
             return {};
-        return std::make_unique<JuceOutPort> (std::move (port));
+        return std::make_unique<JuceOutPort> (std::move (port), id);
     }
 
 private:

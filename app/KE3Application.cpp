@@ -15,6 +15,12 @@ void KE3Application::initialise (const juce::String&)
     mainWindow = std::make_unique<MainWindow> (getApplicationName());
 }
 
+void KE3Application::systemRequestedQuit()
+{
+    if (mainComponent == nullptr || mainComponent->quitWhenSent())
+        quit();
+}
+
 void KE3Application::shutdown()
 {
     juce::ImageCache::releaseUnusedImages();

@@ -15,6 +15,8 @@ public:
     bool moreThanOneInstanceAllowed() override { return true; }
     void initialise (const juce::String& commandLine) override;
     void shutdown() override;
+    // Waits for a transfer on the wire to leave the cable before it quits (the window says so).
+    void systemRequestedQuit() override;
 
     class MainWindow : public juce::DocumentWindow
     {

@@ -1,4 +1,5 @@
 #include "app/MainContentComponent.h"
+#include "app/TransferDisplay.h"
 
 #include <algorithm>
 #include "controls/Images.h"
@@ -16,6 +17,7 @@
 #include "library/SoundPanel.h"
 #include "sound/FactorySoundSet.h"
 #include "sound/SoundFile.h"
+#include "app/Pause.h"
 
 MainContentComponent* mainComponent = nullptr;
 
@@ -101,6 +103,10 @@ MainContentComponent::MainContentComponent()
     aboutSpot.addListener (this);
     aboutSpot.setCommandToTrigger (nullptr, 18, false);
 
+    transferDisplay = new TransferDisplay (*this);
+    addChildComponent (transferDisplay);
+    transferDisplay->setAlwaysOnTop (true);
+
     startTimer (300);
 }
 
@@ -115,6 +121,7 @@ MainContentComponent::~MainContentComponent()
     deleteAndClear (algorithm);
     deleteAndClear (globalDialog);
     deleteAndClear (about);
+    deleteAndClear (transferDisplay);
 
     closeAllPorts();
 
@@ -230,6 +237,25 @@ void MainContentComponent::keepOverlaysAbovePages()
         globalDialog->toFront (false);
     if (about != nullptr && about->getParentComponent() == this)
         about->toFront (false);
+}
+
+void MainContentComponent::transferBusyChanged (bool busy)
+{
+    if (soundPanel == nullptr)
+        return;
+    for (auto* button : soundPanel->buttons)
+        if (button != nullptr && (button->getCommandID() == 4 || button->getCommandID() == 5))
+            button->setEnabled (! busy);
+}
+
+bool MainContentComponent::quitWhenSent()
+{
+    if (sender.idle() && sender.drainedAt() <= clockMicroseconds())
+        return true;
+    closing = true;
+    if (transferDisplay != nullptr)
+        transferDisplay->closing();
+    return false;
 }
 
 void MainContentComponent::childrenChanged()

@@ -12,6 +12,8 @@
 #include "controls/Ibtn.h"
 #include "app/InstrumentLink.h"
 #include "app/MidiPorts.h"
+#include "app/QueuedXEvents.h"
+#include "app/Sender.h"
 
 class Look;
 class zbutton;
@@ -23,6 +25,7 @@ class FxPanel;
 class GlobalDialog;
 class Algorithm;
 class About;
+class TransferDisplay;
 
 class MainContentComponent : public juce::Component,
                              public juce::AudioSource,
@@ -66,11 +69,10 @@ public:
     // the instrument are shown without being sent back to it.
     void refreshOpenPanels (bool fromInstrument = false);
 
-    // Sends on output `index` under the send lock, once the bytes sent on it before could have
-    // left a MIDI cable: the caller waits meanwhile. Returns false (nothing sent, no wait) when
-    // the output is not open.
-    bool sendToOutput (int index, const uint8_t* bytes, int length);
-    bool isOutputOpen (int index);
+    // Queues a message for the device now at output `index` (Sender.h). False when that output is
+    // not open or the queue refused it.
+    bool sendToOutput (int index, const uint8_t* bytes, int length, Sender::Options options = {});
+    bool isOutputOpen (int index) const;
 
     // Command handlers (Commands.cpp).
     void runFileCommand (int id);
@@ -83,16 +85,8 @@ public:
     std::atomic<int> chosenOutput { -1 };  // written by the MIDI thread on a probe answer
     bool listChanged = false;
     std::unique_ptr<MidiInPort> midiInputs[maxPorts];
-    // The open outputs, and one lock for all of them: the system's backend sends on every output
-    // through one sequencer handle whose buffer has no lock of its own, so no two sends may run at
-    // once on any two outputs (sends are short). A rescan takes the ports out under the lock and
-    // closes them after letting go, so no port is closed under a lock that a MIDI callback may be
-    // waiting for.
-    std::unique_ptr<MidiOutPort> midiOutputs[maxPorts];
-    std::mutex sendLock;
-    // When the bytes sent on each output so far have left its cable (clock of Pause.h, under
-    // the send lock). Kept across rescans: a reopened port may be the same cable, still busy.
-    int64_t wireFreeAt[maxPorts] = {};
+    // The open outputs live in the sender, which alone sends on them.
+    Sender sender;
     SoundVector userSounds;
     SoundVector librarySounds;
     Look* look = nullptr;
@@ -113,21 +107,33 @@ public:
     // Puts the shown Global dialog, then the shown About box, back above a page just added.
     void keepOverlaysAbovePages();
 
+    // What is on the wire, shown in the bottom bar; always on top of the pages.
+    TransferDisplay* transferDisplay = nullptr;
+    int programDumpsTaken = 0;  // sound dumps for programs 0..27 that the timer has taken in
+    int instrumentLosses = 0;   // rescans that found the chosen output's device gone
+    // "Request" and "DumpSet" are held while a transfer is on the wire.
+    void transferBusyChanged (bool busy);
+    // The window's close: true when nothing is on its way to the instrument. Otherwise the
+    // program quits by itself once the queue has left the cable, and says so meanwhile.
+    bool quitWhenSent();
+
 private:
+    void tick();  // the link's steps, without the display
     void rescanInputs();
     void rescanOutputs();
     void closeAllPorts();
     void closeAllOutputs();
     void probeOpenOutputs();
-    // With the send lock held.
-    void sendPaced (int index, const uint8_t* bytes, int length);
 
     // While no output has answered, the outputs are probed again after this many ticks (1.8 s).
     static constexpr int ticksBetweenProbes = 6;
+    static constexpr int ticksToSecondProbe = 2;  // after a rescan (0.6 s)
     int ticksSinceProbe = 0;
     int globalDumpsShown = 0;  // global dumps received when the Global dialog last loaded
 
-    bool destroying = false;  // keeps childrenChanged off objects the destructor has deleted
+    bool closing = false;
+    bool destroying = false;
+    QueuedXEvents queuedXEvents;  // input that Xlib read ahead is handled at once  // keeps childrenChanged off objects the destructor has deleted
 
     JUCE_DECLARE_NON_COPYABLE (MainContentComponent)
 };

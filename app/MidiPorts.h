@@ -4,6 +4,7 @@
 // tests install a layer of their own.
 
 #include <memory>
+#include <string>
 #include <juce_audio_devices/juce_audio_devices.h>
 
 class MidiInPort
@@ -21,6 +22,8 @@ public:
     // Returns once the system has taken the bytes: on a cable, before they have left it (the
     // link paces its sends for that).
     virtual void sendNow (const juce::uint8* bytes, int length) = 0;
+    // The device's identifier: the same device keeps it across rescans and reopens.
+    virtual std::string identifier() const = 0;
 };
 
 class MidiPortLayer

@@ -3,24 +3,9 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
-#include <juce_core/juce_core.h>
 
-static std::atomic<PauseFunction> pauseFunction { nullptr };
 static std::atomic<ClockFunction> clockFunction { nullptr };
 static std::atomic<WaitFunction> waitFunction { nullptr };
-
-void pauseMessageThread (int milliseconds)
-{
-    if (auto f = pauseFunction.load())
-        f (milliseconds);
-    else
-        juce::Thread::sleep (milliseconds);
-}
-
-PauseFunction setPauseFunction (PauseFunction replacement)
-{
-    return pauseFunction.exchange (replacement);
-}
 
 int64_t clockMicroseconds()
 {
@@ -45,4 +30,9 @@ void setClock (ClockFunction now, WaitFunction wait)
     const bool both = now != nullptr && wait != nullptr;
     clockFunction.store (both ? now : nullptr);
     waitFunction.store (both ? wait : nullptr);
+}
+
+bool clockIsReal()
+{
+    return clockFunction.load() == nullptr;
 }

@@ -22,6 +22,9 @@ void zbutton::paintButton (juce::Graphics& g, bool isMouseOverButton, bool isBut
     else
         return;
 
+    // A button held while the instrument is busy shows that it takes no click.
+    if (! isEnabled())
+        g.setOpacity (0.4f);
     drawImagePart (g, image, 0, 0, row->width, row->height,
                    0, frame * row->height, row->width, row->height);
 }

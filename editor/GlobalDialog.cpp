@@ -1,6 +1,5 @@
 #include "editor/GlobalDialog.h"
 #include "app/InstrumentLink.h"
-#include "app/Pause.h"
 #include "controls/Images.h"
 #include "controls/PlaceTable.h"
 #include "controls/dpot.h"
@@ -25,8 +24,10 @@ GlobalDialog::GlobalDialog()
 {
     setBounds (0, 0, 1024, 768);
 
+    // The instrument gets 50 ms to answer before anything else goes to it; its dump updates the
+    // dialog when the timer takes it.
     static const uint8_t globalRequest[7] = { 0xF0, 0x7D, 0x2B, 0x7F, 0x02, 0x7F, 0xF7 };
-    sendMidi (globalRequest, 7);
+    sendMidi (globalRequest, 7, 50);
 
     background = getImage ("Background_Global.png");
 
@@ -61,8 +62,6 @@ GlobalDialog::GlobalDialog()
     closeSpot.setBounds (315, 288, 16, 16);
     addAndMakeVisible (closeSpot);
 
-    // The instrument's answer to the request comes in on the MIDI thread meanwhile.
-    pauseMessageThread (50);
     updateFromGlobalBlock();
 }
 

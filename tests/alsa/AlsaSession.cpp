@@ -6,6 +6,8 @@
 // Prints "PASS <step>" or "FAIL <step>: why" for every step; exits with the number of failures.
 
 #include <alsa/asoundlib.h>
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -18,6 +20,7 @@
 #include "tests/alsa/InstrumentLog.h"
 #include "tests/alsa/InstrumentLogic.h"
 #include "tests/alsa/Subprocess.h"
+#include "tests/alsa/XwdScreen.h"
 
 namespace
 {
@@ -37,6 +40,9 @@ constexpr Rect soundButton { 201, 17, 50, 42 };     // row 2, "Sound"
 constexpr int pageX = 74, pageY = 92;                // the content page's origin
 constexpr Rect reqSet { 45, 219, 100, 48 };          // row 20, "ReqSet", in the page
 constexpr Rect dumpSet { 45, 279, 100, 48 };         // row 21, "DumpSet", in the page
+constexpr Rect up { 45, 359, 100, 48 };              // row 22, "Up", in the page: three frames, the second its hover look
+constexpr Rect besideUp { 90, 410, 10, 6 };          // the page between "Up" and "Down"
+constexpr Rect readout { 700, 712, 290, 22 };        // the transfer readout's display line
 constexpr Rect userList { 166, 57, 238, 450 };       // in the page
 constexpr int rowHeight = 16;
 constexpr Rect hammerLevel { 130, 211, 83, 83 };     // row 28, the Model page's first knob (CC 32)
@@ -226,7 +232,11 @@ private:
     Result restart();
     Result screenshot();
     Result lateInstrument();
+    Result wireRequest();
     Result wireDumpSet();
+    Result windowAnswers (const char* during);
+    Result requestAnswer();
+    Result replugDuringDumpSet();
     Result quickSelection();
     Result programChangeThenKnob();
 
@@ -268,6 +278,41 @@ private:
     bool nudged = true;
     std::string currentStep;
     std::vector<std::string> nudgesThatHelped;
+
+    // The window's answers to the pointer while the wire is busy: the pointer goes onto "Up" and
+    // off it every 200 ms, and each change of the button's look is timed from its move.
+    struct Answers
+    {
+        int moves = 0, late = 0, unseen = 0;
+        long long longestUs = 0;
+        std::string why;  // empty when they could be measured
+        void add (const Answers& a)
+        {
+            moves += a.moves;
+            late += a.late;
+            unseen += a.unseen;
+            longestUs = std::max (longestUs, a.longestUs);
+            if (why.empty())
+                why = a.why;
+        }
+    };
+    static constexpr long long answerLimitUs = 250000;
+    bool learnHoverLooks (std::string& why);
+    Answers hoverWhile (const std::function<bool()>& done, long long limitUs);
+    XwdScreen screen;
+    uint64_t upLook = 0, upHoverLook = 0;
+    Answers duringRequest, duringDumpSet;
+
+    // What the Request's answer left for the step that judges it.
+    struct RequestRecord
+    {
+        bool ran = false;
+        std::string failure;
+        int answers = 0, editBuffersBack = 0;
+        long long lastAnswerEndUs = 0, lastSentUs = 0;
+    };
+    RequestRecord requestRecord;
+    int presetsDumpIntact = -1;  // of 28, in the dump set with presets; -1 when it did not run
 };
 
 void Session::xEventSent()
@@ -871,7 +916,14 @@ Session::Result Session::wireDumpSet()
         if (! why.empty())
             return fail (which + ": " + why);
         const long long answeredAt = monotonicUs();
-        waitFor ([&] { return ! received (from, startsProgramDump).empty(); }, 20000);
+        // The pointer moves over the window until the last dump has come.
+        auto arrived = [&] {
+            int n = 0;
+            for (auto& m : incomingSince (ilog, from))
+                n += startsProgramDump (m.bytes) && m.startedUs > askedAt;
+            return n;
+        };
+        duringDumpSet.add (hoverWhile ([&] { return arrived() >= count; }, count * 1000000LL + 20000000));
         waitQuiet (2500, count * 1000 + 20000);
 
         // A dump whose end the device dropped is handed over only when the next one begins: one that
@@ -893,6 +945,8 @@ Session::Result Session::wireDumpSet()
                         + std::to_string (dumps[k].bytes.size()) + " bytes" + (inOrder ? "" : ", out of order");
         }
         const long long dropped = ilog.droppedBytes - droppedBefore;
+        if (withPresets)
+            presetsDumpIntact = static_cast<int> (dumps.size()) == count ? intact : 0;
         char b[200];
         if (! dumps.empty())
         {
@@ -1014,6 +1068,255 @@ Session::Result Session::programChangeThenKnob()
                  + std::to_string (before) + " unchanged; " + tick);
 }
 
+//==============================================================================
+// The look of "Up" with the pointer off and on it, read from the screen once the window is quiet.
+bool Session::learnHoverLooks (std::string& why)
+{
+    if (screen.width() == 0 && ! screen.open ("/tmp/xvfb/Xvfb_screen0"))
+    {
+        why = "cannot read the screen from /tmp/xvfb/Xvfb_screen0";
+        return false;
+    }
+    const Rect b = inPage (place::up).offset (window.x, window.y);
+    auto lookAfterMove = [&] (const Rect& to) {
+        xdotool ({ "mousemove", "--sync", std::to_string (window.x + to.cx()), std::to_string (window.y + to.cy()) });
+        xEventSent();
+        uint64_t last = 0;
+        // Settled: the same for 300 ms.
+        for (int stable = 0, tries = 0; stable < 15 && tries < 200; ++tries)
+        {
+            sleepMs (20);
+            const uint64_t d = screen.digest (b.x, b.y, b.w, b.h);
+            stable = d == last ? stable + 1 : 0;
+            last = d;
+        }
+        return last;
+    };
+    upLook = lookAfterMove (inPage (place::besideUp));
+    upHoverLook = lookAfterMove (inPage (place::up));
+    const uint64_t offAgain = lookAfterMove (inPage (place::besideUp));
+    if (upLook == upHoverLook || offAgain != upLook)
+    {
+        why = "\"Up\" shows no hover look of its own on the screen";
+        return false;
+    }
+    return true;
+}
+
+Session::Answers Session::hoverWhile (const std::function<bool()>& done, long long limitUs)
+{
+    Answers a;
+    std::string why;
+    if (! learnHoverLooks (why))
+    {
+        a.why = why;
+        return a;
+    }
+    const Rect b = inPage (place::up).offset (window.x, window.y);
+    const long long end = monotonicUs() + limitUs;
+    bool on = false;
+    while (! done() && monotonicUs() < end)
+    {
+        on = ! on;
+        const Rect to = inPage (on ? place::up : place::besideUp);
+        xdotool ({ "mousemove", std::to_string (window.x + to.cx()), std::to_string (window.y + to.cy()) });
+        xEventSent();
+        const long long movedAt = monotonicUs();
+        const uint64_t wanted = on ? upHoverLook : upLook;
+        long long shownAfter = -1;
+        while (monotonicUs() - movedAt < 2000000)
+        {
+            if (screen.digest (b.x, b.y, b.w, b.h) == wanted)
+            {
+                shownAfter = monotonicUs() - movedAt;
+                break;
+            }
+            ilog.poll();
+            blog.poll();
+            sleepMs (3);
+        }
+        ++a.moves;
+        if (shownAfter < 0)
+        {
+            ++a.unseen;
+            shownAfter = 2000000;
+        }
+        a.late += shownAfter > answerLimitUs;
+        a.longestUs = std::max (a.longestUs, shownAfter);
+        while (monotonicUs() - movedAt < 200000)
+        {
+            ilog.poll();
+            blog.poll();
+            sleepMs (5);
+        }
+    }
+    // The pointer goes back beside the button, off every control.
+    const Rect off = inPage (place::besideUp);
+    xdotool ({ "mousemove", std::to_string (window.x + off.cx()), std::to_string (window.y + off.cy()) });
+    xEventSent();
+    return a;
+}
+
+Session::Result Session::windowAnswers (const char* during)
+{
+    const Answers& a = std::string (during) == "request" ? duringRequest : duringDumpSet;
+    if (! a.why.empty())
+        return fail (a.why);
+    char b[200];
+    std::snprintf (b, sizeof (b), "%d moves onto \"Up\" and off it; the longest answer %.0f ms", a.moves, a.longestUs / 1000.0);
+    if (a.moves < 10)
+        return fail (std::string ("too few moves to tell: ") + b);
+    if (a.late != 0)
+    {
+        char c[120];
+        std::snprintf (c, sizeof (c), "; %d shown later than %lld ms, %d not within 2 s", a.late, answerLimitUs / 1000, a.unseen);
+        return fail (b + std::string (c));
+    }
+    return pass (b);
+}
+
+// "ReqSet" over the wire, the pointer moving all along: the 28 answers come in 12 s, and the
+// editor sends the current sound back once, when its own dump has come.
+Session::Result Session::wireRequest()
+{
+    requestRecord = {};
+    size_t from = ilog.messages.size();
+    click (inPage (place::reqSet));
+    auto sentDumps = [&] {
+        int n = 0;
+        for (size_t i = from; i < ilog.messages.size(); ++i)
+            n += ! ilog.messages[i].incoming && isSoundDump (ilog.messages[i].bytes);
+        return n;
+    };
+    if (! waitFor ([&] { return ! received (from, [] (const MidiBytes& m) { return m == soundRequest; }).empty(); }, 20000))
+        return fail ("no sound request arrived after a click on \"ReqSet\" (received: " + receivedList (from) + ")");
+    // Until the last answer has left the instrument's cable.
+    duringRequest = hoverWhile ([&] { return sentDumps() == 28; }, 60000000);
+    waitFor ([] { return false; }, 500);
+    waitQuiet (2000, 30000);
+    if (sentDumps() != 28)
+        return fail ("the instrument sent " + std::to_string (sentDumps()) + " of its 28 dumps");
+    const auto requests = received (from, [] (const MidiBytes& m) { return m == soundRequest; });
+    if (requests.size() != 1)
+        return fail (std::to_string (requests.size()) + " sound requests for one click");
+
+    requestRecord.ran = true;
+    requestRecord.answers = 28;
+    for (size_t i = from; i < ilog.messages.size(); ++i)
+    {
+        const auto& m = ilog.messages[i];
+        if (! m.incoming && isSoundDump (m.bytes))
+            requestRecord.lastAnswerEndUs = m.timeUs + static_cast<long long> (m.bytes.size()) * 1000000 / cableBytesPerSecond;
+        if (m.incoming)
+        {
+            requestRecord.lastSentUs = m.startedUs;
+            requestRecord.editBuffersBack += startsEditBuffer (m.bytes);
+        }
+    }
+
+    from = ilog.messages.size();
+    clickUserRow (5);
+    auto r = expectEditBuffers (from, 5, 1, 20000);
+    if (! r.failure.empty())
+        return fail ("after a click on user row 5: " + r.failure);
+    return pass ("28 dumps sent; row 5 came back as the edit buffer");
+}
+
+// All 28 answered sounds were stored intact (the dump set with presets afterwards sent each back
+// byte for byte), at most 2 edit-buffer dumps went back, and the editor had sent its last message
+// within 1 s after the last answer.
+Session::Result Session::requestAnswer()
+{
+    const auto& r = requestRecord;
+    if (! r.ran)
+        return fail ("the request did not run");
+    char b[240];
+    const double lastAfter = (r.lastSentUs - r.lastAnswerEndUs) / 1e6;
+    std::snprintf (b, sizeof (b), "%d edit-buffer dumps sent back; the last message %.2f s %s the last answer; %d of 28 stored intact",
+                   r.editBuffersBack, std::abs (lastAfter), lastAfter >= 0 ? "after" : "before", presetsDumpIntact);
+    if (presetsDumpIntact != 28)
+        return fail (std::string (b) + (presetsDumpIntact < 0 ? " (the dump set with presets did not run)" : ""));
+    if (r.editBuffersBack > 2 || lastAfter > 1.0)
+        return fail (b);
+    return pass (b);
+}
+
+// The instrument's client goes after 5 of the 28 dumps (the USB cable out: its card leaves) and
+// comes back at the same address 3 s later: found again within 2 s of its return, the window shows
+// the dump set cut short, nothing of it reaches the instrument that came back, and a selection
+// afterwards reaches it intact.
+Session::Result Session::replugDuringDumpSet()
+{
+    const std::string driver = "/sys/bus/platform/drivers/snd_virmidi/";
+    auto writeTo = [] (const std::string& file, const std::string& what) {
+        const int fd = ::open (file.c_str(), O_WRONLY);
+        const bool ok = fd >= 0 && write (fd, what.data(), what.size()) == static_cast<ssize_t> (what.size());
+        if (fd >= 0)
+            ::close (fd);
+        return ok;
+    };
+    const auto portsBefore = sequencerOutputs();
+    const int at = indexOf (portsBefore, "VirMIDI");
+    const size_t from = ilog.messages.size();
+    const long long askedAt = monotonicUs();
+    const auto why = askDumpSet (true);
+    if (! why.empty())
+        return fail (why);
+    auto programDumps = [&] (size_t since) {
+        int n = 0;
+        for (auto& m : incomingSince (ilog, since))
+            n += startsProgramDump (m.bytes) && m.startedUs > askedAt;
+        return n;
+    };
+    if (! waitFor ([&] { return programDumps (from) >= 5; }, 20000))
+        return fail ("5 dumps did not arrive (" + std::to_string (programDumps (from)) + ")");
+
+    instrument.kill();
+    if (! writeTo (driver + "unbind", "snd_virmidi.0"))
+        return fail ("cannot unplug the raw MIDI device (" + driver + "unbind)");
+    const long long goneAt = monotonicUs();
+    waitFor ([&] { return monotonicUs() - goneAt >= 3000000; }, 4000);
+    sleepMs (300);  // the readout has been drawn by now
+    const Rect r = place::readout.offset (window.x, window.y);
+    const int warned = screen.countNear (r.x, r.y, r.w, r.h, 0xF0643C, 40);
+
+    // Back when its card is: the instrument behind it starts reading at once.
+    if (! writeTo (driver + "bind", "snd_virmidi.0"))
+        return fail ("cannot plug the raw MIDI device back (" + driver + "bind)");
+    const long long backAt = monotonicUs();
+    const size_t backFrom = ilog.messages.size();
+    if (! startInstrument (instrument, ilog, cuePath, false))
+        return fail ("the instrument did not come back");
+    const auto portsAfter = sequencerOutputs();
+    const bool sameAddress = indexOf (portsAfter, "VirMIDI") == at;
+    const bool found = waitFor ([&] { return ! received (backFrom, [] (const MidiBytes& m) { return m == globalRequest; }).empty(); }, 10000);
+    const double foundAfter = (monotonicUs() - backAt) / 1e6;
+    waitQuiet (2000, 20000);
+    const int replayed = programDumps (backFrom);
+
+    std::string failures;
+    if (warned < 20)
+        failures += "; the readout did not show the transfer cut short";
+    if (! found)
+        failures += "; not found again within 10 s of its return";
+    else if (foundAfter > 2.0)
+        failures += "; found again only " + seconds (static_cast<long long> (foundAfter * 1e6)) + " after its return";
+    if (replayed != 0)
+        failures += "; " + std::to_string (replayed) + " dumps of the cut set reached it after its return";
+    if (! sameAddress)
+        failures += "; it came back at another place among the outputs";
+    if (failures.empty())
+    {
+        const auto why9 = selectRow (9);
+        if (! why9.empty())
+            failures += "; afterwards, " + why9;
+    }
+    char b[160];
+    std::snprintf (b, sizeof (b), "gone after %d dumps, back 3 s later at output %d, found again %.1f s after its return, the readout in the warning colour",
+                   programDumps (from) - replayed, at, foundAfter);
+    return failures.empty() ? pass (b) : fail (failures.substr (2) + " [" + b + "]");
+}
+
 Session::Result Session::screenshot()
 {
     const std::string to = opt.out + "/alsa-session-" + opt.mode + ".xwd";
@@ -1038,8 +1341,12 @@ int Session::run()
         step ("late-instrument", false, [&] { return lateInstrument(); });
         if (device < 0 && blocked.empty())
             blocked = "the instrument was never found";
-        step ("request", true, [&] { return request(); });
+        step ("request", true, [&] { return wireRequest(); });
+        step ("window-answers-during-request", false, [&] { return windowAnswers ("request"); });
         step ("dump-set", false, [&] { return wireDumpSet(); });
+        step ("window-answers-during-dump-set", false, [&] { return windowAnswers ("dump set"); });
+        step ("request-answer", false, [&] { return requestAnswer(); });
+        step ("replug-during-dump-set", false, [&] { return replugDuringDumpSet(); });
         step ("quick-selection", false, [&] { return quickSelection(); });
         step ("program-change-then-knob", false, [&] { return programChangeThenKnob(); });
     }

@@ -59,7 +59,7 @@ protected:
     // A tick as the timer makes it, 300 ms after the last.
     void timedTick()
     {
-        ScopedPauseRecorder::advance (300000);
+        ScopedVirtualClock::advance (300000);
         tick();
     }
 

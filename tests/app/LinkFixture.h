@@ -1,6 +1,7 @@
 #pragma once
-// A main component on fake ports with a simulated instrument, pauses recorded, ticks run by hand.
+// A main component on fake ports with a simulated instrument, on the virtual clock, ticks run by hand.
 
+#include <algorithm>
 #include <memory>
 #include <gtest/gtest.h>
 #include "app/InstrumentLink.h"
@@ -53,15 +54,20 @@ protected:
             kestrane = std::make_unique<SimulatedInstrument> (ports, ports.outputIdAt (out), ports.inputIdAt (in));
         main = std::make_unique<MainContentComponent>();
         main->setVisible (true);
-        ScopedPauseRecorder::clear();
+        ScopedVirtualClock::clear();
     }
 
+    // One tick, and what it sent (with the instrument's answers) gone out.
     void tick()
     {
         main->timerCallback();
         if (kestrane != nullptr)
         {
             ASSERT_TRUE (kestrane->waitUntilIdle());
+        }
+        else
+        {
+            ASSERT_TRUE (waitForSender());
         }
     }
 
@@ -71,9 +77,12 @@ protected:
         start (inputs, outputs, out, in);
         tick();
         ASSERT_EQ (main->chosenOutput.load(), out);
+        // The global request leaves once the probe has left the cable (on the manual clock too).
+        ScopedVirtualClock::advance (100000);
+        settle();
         kestrane->clearReceived();
         ports.clearSent();
-        ScopedPauseRecorder::clear();
+        ScopedVirtualClock::clear();
     }
 
     // From the instrument's own thread, as the MIDI input thread would deliver it.
@@ -85,11 +94,49 @@ protected:
 
     SoundVector& user() { return main->userSounds; }
 
-    std::vector<int> pauses() const { return ScopedPauseRecorder::pauses(); }
+    // With the manual clock: lets `microseconds` of time pass, each message leaving when it falls
+    // due and, with `ticking`, the timer running every 300 ms as it would meanwhile.
+    void runClock (int64_t microseconds, bool ticking = true)
+    {
+        const int64_t end = ScopedVirtualClock::now() + microseconds;
+        if (nextTickAt < ScopedVirtualClock::now())
+            nextTickAt = ScopedVirtualClock::now() + 300000;
+        for (;;)
+        {
+            settle();
+            const int64_t now = ScopedVirtualClock::now();
+            const int64_t next = std::min ({ main->sender.nextDue(), ticking ? nextTickAt : end, end });
+            if (next > now)
+                ScopedVirtualClock::advance (next - now);
+            settle();
+            if (ticking && ScopedVirtualClock::now() >= nextTickAt)
+            {
+                nextTickAt += 300000;
+                main->timerCallback();
+            }
+            if (ScopedVirtualClock::now() >= end)
+                break;
+        }
+        settle();
+    }
+
+    // With the manual clock: what is due now has gone, and the instrument has done its part.
+    void settle()
+    {
+        if (kestrane != nullptr)
+        {
+            ASSERT_TRUE (kestrane->waitUntilIdle());
+        }
+        else
+        {
+            ASSERT_TRUE (waitForSender());
+        }
+    }
+    int64_t nextTickAt = 0;
 
     ScopedFakeMidiPorts fake;
     FakeMidiPorts& ports = fake.ports;
-    ScopedPauseRecorder pauseRecorder;
+    ScopedVirtualClock clock;
     std::unique_ptr<SimulatedInstrument> kestrane;
     std::unique_ptr<MainContentComponent> main;
 };

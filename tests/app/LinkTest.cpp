@@ -1,6 +1,8 @@
 // The link to the instrument against the simulated Kestrane: ports, probe, ring, Program Change,
 // CCs, the global block and the channel of outgoing CCs.
+#include <chrono>
 #include <cstring>
+#include <thread>
 #include "tests/app/LinkFixture.h"
 #include "editor/EditPanel.h"
 #include "editor/FmPanel.h"
@@ -52,6 +54,7 @@ TEST_F (Link, FirstTickOpensUpToEightPortsAndProbesEachOutput)
         EXPECT_EQ (p.sendCount(), 0);
 
         m->timerCallback();
+        ASSERT_TRUE (waitForSender());
 
         EXPECT_EQ (p.openInputCount(), std::min (c.inputs, 8));
         EXPECT_EQ (p.openOutputCount(), std::min (c.outputs, 8));
@@ -113,7 +116,7 @@ TEST_F (Link, NothingButProbesLeavesBeforeAnAnswer)
     tick();  // masks and checksums, sends nothing
 
     EXPECT_EQ (ports.sendCount(), probes);
-    EXPECT_EQ (pauses(), std::vector<int> { 200 });  // the edit-buffer pause happens all the same
+    EXPECT_EQ (main->sender.waiting(), 0);  // nor does anything wait for an answer
 }
 
 TEST_F (Link, ProbeAnswersOnlyNameOutputsZeroToSeven)
@@ -125,10 +128,12 @@ TEST_F (Link, ProbeAnswersOnlyNameOutputsZeroToSeven)
         SCOPED_TRACE (c.device);
         start (1, 3, -1);
         main->timerCallback();
+        ASSERT_TRUE (waitForSender());
         ports.clearSent();
 
         const auto answer = SimulatedInstrument::probeAnswer (c.device);
         ports.deliver (ports.inputIdAt (0), answer.data(), static_cast<int> (answer.size()));
+        ASSERT_TRUE (waitForSender());
 
         EXPECT_EQ (main->chosenOutput.load(), c.chosen);
         EXPECT_EQ (ports.sendCount(), c.requestSent ? 1 : 0);
@@ -168,11 +173,14 @@ TEST_F (Link, FailedOpensAreSkipped)
 }
 
 //==============================================================================
-TEST_F (Link, OutputRescanKeepsTheChosenOutputOnlyWhileItsIndexExists)
+// The chosen output is the instrument's device, wherever a rescan puts it; it is none only when
+// that device has gone, so that nothing meant for the instrument reaches another device.
+TEST_F (Link, OutputRescanKeepsTheChosenOutputOnItsDevice)
 {
     start (1, 3, 2, 0);
     tick();
     ASSERT_EQ (main->chosenOutput.load(), 2);
+    const int instrument = ports.outputIdAt (2);
 
     // One output exchanged for another: the count is the same, nothing is opened.
     const int opens = ports.outputOpens();
@@ -182,24 +190,36 @@ TEST_F (Link, OutputRescanKeepsTheChosenOutputOnlyWhileItsIndexExists)
     EXPECT_EQ (ports.outputOpens(), opens);
     EXPECT_EQ (main->chosenOutput.load(), 2);
 
-    // The instrument now sits at another index; keep it silent to see what the rescan alone does.
+    // Keep it silent to see what the rescan alone does.
     kestrane->answersProbes = false;
 
-    // Growing keeps the index and probes all of them again.
+    // Growing probes all of them again; the instrument is output 1 now, and stays the chosen one.
     ports.clearSent();
     ports.addOutput();
     tick();
-    EXPECT_EQ (main->chosenOutput.load(), 2);
+    ASSERT_EQ (ports.outputIdAt (1), instrument);
+    EXPECT_EQ (main->chosenOutput.load(), 1);
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ (ports.sentTo (ports.outputIdAt (i)).front(), probe (i)) << i;
+    ports.clearSent();
+    const uint8_t cc[3] = { 0xB0, 1, 2 };
+    sendMidi (cc, 3);
+    ASSERT_TRUE (kestrane->waitUntilIdle());
+    EXPECT_EQ (ports.sentTo (instrument).size(), 1u);
+    EXPECT_EQ (ports.sendCount(), 1);
 
-    // Shrinking to two outputs leaves no index 2.
+    // Shrinking behind it keeps it.
     ports.setOutputCount (2);
+    tick();
+    EXPECT_EQ (main->chosenOutput.load(), 1);
+
+    // Its device gone: none, and nothing goes out.
+    ports.removeOutput (instrument);
     tick();
     EXPECT_EQ (main->chosenOutput.load(), -1);
     const int sends = ports.sendCount();
-    const uint8_t cc[3] = { 0xB0, 1, 2 };
     sendMidi (cc, 3);
+    ASSERT_TRUE (waitForSender());
     EXPECT_EQ (ports.sendCount(), sends);
 }
 
@@ -217,6 +237,25 @@ TEST_F (Link, InputRescanReopensEveryInputWhenTheCountChanges)
     // The instrument's input is still heard.
     fromInstrument ({ 0xC3, 4 });
     EXPECT_EQ (pendingProgram.load(), 4);
+}
+
+// The backend's input thread stops when the last started input stops, and a start right after
+// does not bring it back (JUCE's ALSA client; the fake ports do the same). An instrument unplugged
+// and plugged back beside one other input ("Midi Through") must still be heard afterwards.
+TEST_F (Link, AnInstrumentPluggedBackBesideOneOtherInputIsHeard)
+{
+    start (2, 2, 1, 1);
+    tick();
+    const int instrumentIn = ports.inputIdAt (1);
+    ports.removeInput (instrumentIn);
+    tick();
+    ports.plugInput (instrumentIn);
+    tick();
+    std::this_thread::sleep_for (std::chrono::milliseconds (150));  // the thread would be gone by now
+
+    fromInstrument ({ 0xC0, 6 });
+    EXPECT_EQ (pendingProgram.load(), 6) << "the inputs went deaf";
+    EXPECT_EQ (ports.openInputCount(), 2);
 }
 
 //==============================================================================
@@ -345,7 +384,6 @@ TEST_F (Link, ProgramChangeOfTheCurrentSoundDoesNothingAndTheTickGoesOn)
     EXPECT_EQ (globalSendCountdown.load(), 1);
     EXPECT_EQ (ports.openOutputCount(), 2);
     EXPECT_TRUE (kestrane->receivedSoundDumps().empty());
-    EXPECT_EQ (pauses(), std::vector<int> {});
 }
 
 TEST_F (Link, ProgramChangeSelectsThatSoundAndSendsItOnce)
@@ -359,6 +397,7 @@ TEST_F (Link, ProgramChangeSelectsThatSoundAndSendsItOnce)
     fromInstrument ({ 0xC5, 6 });
     fromInstrument ({ 0xC0, 40 });
     EXPECT_EQ (pendingProgram.load(), 6);
+    const int64_t tickedAt = ScopedVirtualClock::now();
     tick();
 
     for (int i = 0; i < 28; ++i)
@@ -375,7 +414,9 @@ TEST_F (Link, ProgramChangeSelectsThatSoundAndSendsItOnce)
         sum += expected[i];
     expected[1328] = static_cast<uint8_t> ((0u - sum) & 0x7F);
     EXPECT_EQ (kestrane->receivedSoundDumps(), std::vector<MidiBytes> { expected });
-    EXPECT_EQ (pauses(), (std::vector<int> { 20, 200 }));
+    const auto at = ports.sentTimes (ports.outputIdAt (0));
+    ASSERT_FALSE (at.empty());
+    EXPECT_GE (at.back() - tickedAt, 20000);
 }
 
 TEST_F (Link, ProgramChangeToAnotherEngineShowsItsPage)
@@ -397,7 +438,7 @@ TEST_F (Link, ProgramChangeToAnotherEngineShowsItsPage)
     ASSERT_EQ (shownEnginePage, 2);
     ASSERT_TRUE (kestrane->waitUntilIdle());
     kestrane->clearReceived();
-    ScopedPauseRecorder::clear();
+    ScopedVirtualClock::clear();
 
     fromInstrument ({ 0xC0, static_cast<uint8_t> (model) });
     tick();
@@ -410,7 +451,6 @@ TEST_F (Link, ProgramChangeToAnotherEngineShowsItsPage)
     EXPECT_TRUE (user()[28].isSelected());  // beyond the programs: kept
     // Once by the page switch, once more after the short pause.
     EXPECT_EQ (kestrane->receivedSoundDumps().size(), 2u);
-    EXPECT_EQ (pauses(), (std::vector<int> { 200, 20, 200 }));
 }
 
 TEST_F (Link, ProgramChangeBeyondTheListDeselectsEverything)
@@ -427,7 +467,6 @@ TEST_F (Link, ProgramChangeBeyondTheListDeselectsEverything)
     for (int i = 0; i < user().size(); ++i)
         EXPECT_FALSE (user()[i].isSelected()) << i;
     EXPECT_TRUE (kestrane->receivedSoundDumps().empty());
-    EXPECT_EQ (pauses(), std::vector<int> { 20 });
 }
 
 //==============================================================================
@@ -650,7 +689,7 @@ TEST_F (Link, CcGoesOutOnTheInstrumentsChannelOnlyWhenItIsOneToFifteen)
     EXPECT_EQ (kestrane->received(), std::vector<MidiBytes> (std::begin (unchanged), std::end (unchanged)));
 }
 
-TEST_F (Link, SelectedSoundGoesToTheEditBufferThenPauses)
+TEST_F (Link, SelectedSoundGoesToTheEditBuffer)
 {
     startConnected();
     selectOnly (user(), 4);
@@ -660,16 +699,14 @@ TEST_F (Link, SelectedSoundGoesToTheEditBufferThenPauses)
     ASSERT_EQ (dumps.size(), 1u);
     EXPECT_EQ (dumps[0][5], 127);
     EXPECT_EQ (user().getCurrent(), 4);
-    EXPECT_EQ (pauses(), std::vector<int> { 200 });
 
-    // No selected sound: nothing, and no pause either.
+    // No selected sound: nothing.
     kestrane->clearReceived();
-    ScopedPauseRecorder::clear();
+    ScopedVirtualClock::clear();
     selectOnly (user(), -1);
     sendSelectedSound();
     ASSERT_TRUE (kestrane->waitUntilIdle());
     EXPECT_TRUE (kestrane->received().empty());
-    EXPECT_TRUE (pauses().empty());
 }
 
 TEST_F (Link, HiddenComponentTicksDoNothing)

@@ -8,7 +8,7 @@
 TEST (Window, MainWindowHoldsTheMainComponentAtItsSize)
 {
     ScopedFakeMidiPorts fake;
-    ScopedPauseRecorder pauses;
+    ScopedVirtualClock clock;
     resetLinkState();
 
     {
@@ -35,7 +35,7 @@ TEST (Window, MainWindowHoldsTheMainComponentAtItsSize)
 TEST (Window, ApplicationMakesTheWindowAndShutdownDeletesIt)
 {
     ScopedFakeMidiPorts fake;
-    ScopedPauseRecorder pauses;
+    ScopedVirtualClock clock;
     resetLinkState();
 
     KE3Application app;
@@ -51,4 +51,48 @@ TEST (Window, ApplicationMakesTheWindowAndShutdownDeletesIt)
     app.shutdown();
     EXPECT_EQ (app.mainWindow, nullptr);
     EXPECT_EQ (mainComponent, nullptr);
+}
+
+// Xlib reads whatever events have come whenever the program asks the X server something (where
+// the pointer is, whether a paint is done): they wait in Xlib's queue, not on the socket that the
+// message loop watches, until something else arrives on it. A pointer that moves onto the window
+// just before such a question must still be seen at once.
+TEST (Window, EventsThatXlibAlreadyReadAreHandledWithoutAnotherEvent)
+{
+    struct Spot : juce::Component
+    {
+        void mouseEnter (const juce::MouseEvent&) override { ++entered; }
+        int entered = 0;
+    };
+    ScopedFakeMidiPorts fake;
+    resetLinkState();
+    auto xdotool = [] (const juce::String& args) { return std::system (("xdotool " + args + " >/dev/null 2>&1").toRawUTF8()) == 0; };
+    if (! xdotool ("getmouselocation"))
+        GTEST_SKIP() << "no xdotool";
+
+    // The main component is what the program runs; the spot is a window beside it.
+    auto main = std::make_unique<MainContentComponent>();
+    Spot spot;
+    spot.setBounds (1100, 100, 100, 100);
+    spot.addToDesktop (0);
+    spot.setVisible (true);
+    ASSERT_TRUE (xdotool ("mousemove 1050 50"));
+    pumpMessageLoop (300);
+
+    int seenAt = -1;
+    for (int attempt = 0; attempt < 5 && seenAt < 0; ++attempt)
+    {
+        const int before = spot.entered;
+        ASSERT_TRUE (xdotool ("mousemove 1150 150"));
+        juce::Thread::sleep (100);              // the events are on the socket by now
+        juce::Desktop::getMousePosition();      // a question to the server reads them into Xlib's queue
+        for (int t = 0; t < 50 && spot.entered == before; ++t)
+            pumpMessageLoop (10);
+        if (spot.entered > before)
+            seenAt = attempt;
+        ASSERT_TRUE (xdotool ("mousemove 1050 50"));
+        pumpMessageLoop (200);
+    }
+    EXPECT_EQ (seenAt, 0) << "the pointer's arrival waited in Xlib's queue";
+    spot.removeFromDesktop();
 }

@@ -66,7 +66,7 @@ protected:
         // What the connection brought: the instrument's global dump.
         tick();
         kestrane->clearReceived();
-        ScopedPauseRecorder::clear();
+        ScopedVirtualClock::clear();
     }
 
     void TearDown() override
@@ -95,7 +95,7 @@ protected:
 
     ScopedFakeMidiPorts fake;
     FakeMidiPorts& ports = fake.ports;
-    ScopedPauseRecorder pauseRecorder;
+    ScopedVirtualClock clock;
     std::unique_ptr<SimulatedInstrument> kestrane;
     std::unique_ptr<MainContentComponent> main;
 };

@@ -187,7 +187,6 @@ BENCHMARK (BM_KEditorPeakRss)->Unit (benchmark::kMillisecond)->Iterations (3);
 //==============================================================================
 // The content page with a library of 10,000 sounds of its own (the factory set under new names,
 // so that every one is new to the library).
-void noPause (int) {}
 
 struct AnsweringDialogs : FileDialogs
 {
@@ -203,7 +202,6 @@ struct BigLibrary
 
     BigLibrary()
     {
-        setPauseFunction (noPause);
         file = juce::File::getSpecialLocation (juce::File::tempDirectory).getChildFile ("ke-bench-10000-" + juce::String (getpid()) + ".ksx");
         SoundVector v;
         v.records.reserve (sounds);

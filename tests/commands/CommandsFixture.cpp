@@ -42,7 +42,7 @@ void CommandsTest::SetUp()
     pumpMessageLoop (20);
     instrument->clearReceived();
     seen = fake.ports.sentTo (outputId).size();
-    ScopedPauseRecorder::clear();
+    ScopedVirtualClock::clear();
 }
 
 void CommandsTest::TearDown()
@@ -64,6 +64,7 @@ void CommandsTest::command (int id)
 std::vector<MidiBytes> CommandsTest::sentSinceLast()
 {
     pumpMessageLoop (30);
+    EXPECT_TRUE (instrument->waitUntilIdle());
     return fake.ports.sentToSince (outputId, seen);
 }
 

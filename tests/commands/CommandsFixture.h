@@ -1,6 +1,6 @@
 #pragma once
 // A main component connected to the simulated instrument through fake ports, its timer stopped
-// (tests tick it), pauses recorded, and the commands' dialogs answered from a script.
+// (tests tick it), on the virtual clock, and the commands' dialogs answered from a script.
 #include <memory>
 #include <vector>
 #include <gtest/gtest.h>
@@ -42,7 +42,7 @@ protected:
     // A fresh folder for the test's files, removed afterwards.
     juce::File tempFile (const juce::String& name) const;
 
-    ScopedPauseRecorder pauses;
+    ScopedVirtualClock clock;
     ScopedFakeMidiPorts fake;
     ScriptedDialogs dialogs;
     int outputId = -1, inputId = -1;

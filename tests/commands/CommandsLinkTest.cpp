@@ -27,6 +27,7 @@ TEST_F (CommandsTest, ListCommandsAndDumpsStayApartFromIncomingCcs)
         command (7);
         command (0);   // overwrites from record 0, appends what is new
         command (5);   // reads every record for its dump
+        ASSERT_TRUE (waitForSender());  // a dump set asked for while one is on the wire is refused
         if (round % 3 == 2)
             instrument->sendProgramChange (0, round % 28);
     }

@@ -3,7 +3,6 @@
 #include <functional>
 #include "tests/commands/CommandsFixture.h"
 #include "app/InstrumentLink.h"
-#include "app/Pause.h"
 #include "controls/dpot.h"
 #include "controls/tpot.h"
 #include "controls/zbutton.h"
@@ -12,15 +11,6 @@
 namespace
 {
 const MidiBytes globalRequest { 0xF0, 0x7D, 0x2B, 0x7F, 0x02, 0x7F, 0xF7 };
-
-SimulatedInstrument* answering = nullptr;
-
-// Stands in for the 50 ms in which the instrument's global dump arrives.
-void waitForInstrument (int milliseconds)
-{
-    if (milliseconds == 50 && answering != nullptr)
-        answering->waitUntilIdle();
-}
 
 MidiBytes withChecksum (MidiBytes block)
 {
@@ -81,11 +71,11 @@ TEST_F (GlobalDialogTest, FirstOpeningRequestsAndShowsTheAnswerWithoutSendingItB
     theirs[10] = 2;    // medium
     instrument->globalDump = withChecksum (theirs);
 
-    answering = instrument.get();
-    const auto previous = setPauseFunction (waitForInstrument);
+    // The dialog shows at once; the instrument's answer arrives meanwhile and the next tick shows it.
     openByButton();
-    setPauseFunction (previous);
-    answering = nullptr;
+    ASSERT_TRUE (instrument->waitUntilIdle());
+    main->timerCallback();
+    pumpMessageLoop (40);
 
     auto& d = *main->globalDialog;
     EXPECT_EQ (instrument->received(), (std::vector<MidiBytes> { globalRequest }));

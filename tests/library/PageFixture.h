@@ -72,7 +72,7 @@ protected:
     SoundVector& user() { return main->userSounds; }
     SoundVector& library() { return main->librarySounds; }
 
-    ScopedPauseRecorder pauses;
+    ScopedVirtualClock clock;
     ScopedFakeMidiPorts fake;
     std::unique_ptr<SimulatedInstrument> kestrane;
     std::unique_ptr<MainContentComponent> main;

@@ -24,7 +24,7 @@ protected:
 
     static MidiBytes cc (int number, int value);
 
-    ScopedPauseRecorder pauses;
+    ScopedVirtualClock clock;
     ScopedFakeMidiPorts fake;
     int outputId = -1, inputId = -1;
     std::unique_ptr<SimulatedInstrument> instrument;

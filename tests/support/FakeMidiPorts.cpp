@@ -24,6 +24,48 @@ struct FakeMidiPorts::State
     std::map<int, int> openOuts;
     int inputOpens = 0, outputOpens = 0, sends = 0, faults = 0;
 
+    // The backend's one input thread, as JUCE's ALSA client runs it: started with the first input
+    // that starts, told to stop when the last one stops, and gone at its next look (within
+    // 100 ms). A start meanwhile finds it still running and does not start it again, so it goes
+    // all the same and every input is deaf from then on, until one starts after it has gone.
+    int startedInputs = 0;
+    bool inputThreadRunning = false, inputThreadToldToStop = false;
+    std::chrono::steady_clock::time_point inputThreadGoesAt;
+    bool inputThreadAlive()  // with m held
+    {
+        if (inputThreadRunning && inputThreadToldToStop && std::chrono::steady_clock::now() >= inputThreadGoesAt)
+            inputThreadRunning = false;
+        return inputThreadRunning && ! (inputThreadToldToStop && std::chrono::steady_clock::now() >= inputThreadGoesAt);
+    }
+    void inputStarted()
+    {
+        if (++startedInputs == 1 && ! inputThreadAlive())
+        {
+            inputThreadRunning = true;
+            inputThreadToldToStop = false;
+        }
+    }
+    // The backend's client goes with its last port, and its thread with it (joined): the next
+    // port makes a new one.
+    void portClosed()
+    {
+        int open = 0;
+        for (auto& e : openOuts)
+            open += e.second;
+        for (auto& e : openIns)
+            open += static_cast<int> (e.second.size());
+        if (open == 0)
+            inputThreadRunning = inputThreadToldToStop = false;
+    }
+    void inputStopped()
+    {
+        if (--startedInputs == 0 && inputThreadAlive())
+        {
+            inputThreadToldToStop = true;
+            inputThreadGoesAt = std::chrono::steady_clock::now() + std::chrono::milliseconds (100);
+        }
+    }
+
     // The one sequencer handle of every output: its buffer is written and read without a lock.
     uint8_t handleBuffer[4096];
     std::atomic<int> sendsOnHandle { 0 };  // relaxed: it must not order the sends for the race detector
@@ -39,12 +81,25 @@ struct FakeInPort : MidiInPort
     {
         std::lock_guard<std::recursive_mutex> b (state->backend);  // waits for a running callback
         std::lock_guard<std::mutex> g (state->m);
+        if (started.exchange (false))
+            state->inputStopped();
         auto& v = state->openIns[deviceId];
         v.erase (std::remove (v.begin(), v.end(), this), v.end());
+        state->portClosed();
     }
 
-    void start() override { started = true; }
-    void stop() override  { started = false; }
+    void start() override
+    {
+        std::lock_guard<std::mutex> g (state->m);
+        if (! started.exchange (true))
+            state->inputStarted();
+    }
+    void stop() override
+    {
+        std::lock_guard<std::mutex> g (state->m);
+        if (started.exchange (false))
+            state->inputStopped();
+    }
 
     std::shared_ptr<FakeMidiPorts::State> state;
     const int deviceId;
@@ -66,6 +121,7 @@ struct FakeOutPort : MidiOutPort
             ++state->faults;
         --state->openOuts[deviceId];
         closed = true;
+        state->portClosed();
     }
 
     void sendNow (const juce::uint8* bytes, int length) override
@@ -97,6 +153,8 @@ struct FakeOutPort : MidiOutPort
         }
         --sending;
     }
+
+    std::string identifier() const override { return "fake-out-" + std::to_string (deviceId); }
 
     std::shared_ptr<FakeMidiPorts::State> state;
     const int deviceId;
@@ -139,6 +197,20 @@ void FakeMidiPorts::removeOutput (int id)
     std::lock_guard<std::mutex> g (state->m);
     auto& v = state->outputs;
     v.erase (std::remove (v.begin(), v.end(), id), v.end());
+}
+
+void FakeMidiPorts::plugInput (int id)
+{
+    std::lock_guard<std::mutex> g (state->m);
+    if (std::find (state->inputs.begin(), state->inputs.end(), id) == state->inputs.end())
+        state->inputs.push_back (id);
+}
+
+void FakeMidiPorts::plugOutput (int id)
+{
+    std::lock_guard<std::mutex> g (state->m);
+    if (std::find (state->outputs.begin(), state->outputs.end(), id) == state->outputs.end())
+        state->outputs.push_back (id);
 }
 
 void FakeMidiPorts::setInputCount (int n)
@@ -197,6 +269,8 @@ bool FakeMidiPorts::deliver (int id, const uint8_t* bytes, int length)
         std::lock_guard<std::mutex> g (state->m);
         if (std::find (state->inputs.begin(), state->inputs.end(), id) == state->inputs.end())
             return false;  // unplugged
+        if (! state->inputThreadAlive())
+            return false;  // the backend reads nothing
         for (auto* p : state->openIns[id])
             if (p->started)
                 targets.push_back (p);

@@ -31,6 +31,9 @@ public:
     int addOutput();
     void removeInput (int deviceId);
     void removeOutput (int deviceId);
+    // A device unplugged before comes back at the end of its list, as the same device.
+    void plugInput (int deviceId);
+    void plugOutput (int deviceId);
     void setInputCount (int n);    // adds or removes devices at the end
     void setOutputCount (int n);
     int inputIdAt (int index) const;   // -1 when there is none

@@ -1,4 +1,5 @@
 #include "tests/support/SimulatedInstrument.h"
+#include "tests/support/TestSupport.h"
 
 #include <chrono>
 #include "sound/FactorySoundSet.h"
@@ -93,10 +94,29 @@ void SimulatedInstrument::run (std::function<void()> job)
     post (std::move (job));
 }
 
+// What the editor's sender has on its way may make the instrument answer, and the answer may make
+// the editor send: until both are quiet.
 bool SimulatedInstrument::waitUntilIdle (int timeoutMs)
 {
-    std::unique_lock<std::mutex> l (lock);
-    return idle.wait_for (l, std::chrono::milliseconds (timeoutMs), [this] { return jobs.empty() && ! busy; });
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds (timeoutMs);
+    for (;;)
+    {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds> (end - std::chrono::steady_clock::now());
+        if (left.count() <= 0 || ! waitForSender (static_cast<int> (left.count())))
+            return false;
+        std::unique_lock<std::mutex> l (lock);
+        if (jobs.empty() && ! busy && waitForSender (0))
+            return true;
+        if (! idle.wait_until (l, end, [this] { return jobs.empty() && ! busy; }))
+            return false;
+        l.unlock();
+        if (waitForSender (0))
+        {
+            std::lock_guard<std::mutex> g (lock);
+            if (jobs.empty() && ! busy)
+                return true;
+        }
+    }
 }
 
 std::vector<MidiBytes> SimulatedInstrument::received() const

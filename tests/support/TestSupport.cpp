@@ -1,7 +1,10 @@
 #include "tests/support/TestSupport.h"
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
+#include <thread>
 #include <juce_events/juce_events.h>
 #include "app/InstrumentLink.h"
 #include "app/MainContentComponent.h"
@@ -15,80 +18,105 @@ void pumpMessageLoop (int milliseconds)
 
 namespace
 {
-std::mutex pauseLock;
-std::vector<int> recordedPauses;
+std::mutex clockLock;
+std::condition_variable clockMoved;
 std::vector<int64_t> recordedWaits;
-int64_t virtualNow = 0;  // never goes back, also from one recorder to the next
-PauseFunction previousPause = nullptr;
-
-void recordPause (int milliseconds)
-{
-    std::lock_guard<std::mutex> g (pauseLock);
-    recordedPauses.push_back (milliseconds);
-    virtualNow += std::max (0, milliseconds) * int64_t (1000);
-}
+int64_t virtualNow = 0;  // never goes back, also from one clock to the next
+ScopedVirtualClock::Mode clockMode = ScopedVirtualClock::instant;
+bool clockInstalled = false;
 
 int64_t virtualClock()
 {
-    std::lock_guard<std::mutex> g (pauseLock);
+    std::lock_guard<std::mutex> g (clockLock);
     return virtualNow;
 }
 
-void recordWait (int64_t microseconds)
+void virtualWait (int64_t microseconds)
 {
-    std::lock_guard<std::mutex> g (pauseLock);
+    std::unique_lock<std::mutex> l (clockLock);
     recordedWaits.push_back (microseconds);
-    virtualNow += microseconds;
+    if (clockMode == ScopedVirtualClock::instant)
+    {
+        virtualNow += microseconds;
+        return;
+    }
+    // Returns now and then before the time has come, so that a sender told to stop sees it.
+    const int64_t until = virtualNow + microseconds;
+    clockMoved.wait_for (l, std::chrono::milliseconds (20), [&] { return virtualNow >= until; });
 }
 }
 
-ScopedPauseRecorder::ScopedPauseRecorder()
+ScopedVirtualClock::ScopedVirtualClock (Mode mode)
 {
     clear();
+    // Not behind the real clock, so that times taken before this stay in the past.
+    const int64_t real = clockMicroseconds();
     {
-        // Not behind the real clock, so that times taken before this stay in the past.
-        const int64_t real = clockMicroseconds();
-        std::lock_guard<std::mutex> g (pauseLock);
+        std::lock_guard<std::mutex> g (clockLock);
         virtualNow = std::max (virtualNow, real);
+        clockMode = mode;
+        clockInstalled = true;
     }
-    previousPause = setPauseFunction (recordPause);
-    setClock (virtualClock, recordWait);
+    setClock (virtualClock, virtualWait);
 }
 
-ScopedPauseRecorder::~ScopedPauseRecorder()
+ScopedVirtualClock::~ScopedVirtualClock()
 {
     setClock (nullptr, nullptr);
-    setPauseFunction (previousPause);
+    std::lock_guard<std::mutex> g (clockLock);
+    clockInstalled = false;
+    clockMode = instant;
 }
 
-std::vector<int> ScopedPauseRecorder::pauses()
+std::vector<int64_t> ScopedVirtualClock::waits()
 {
-    std::lock_guard<std::mutex> g (pauseLock);
-    return recordedPauses;
-}
-
-std::vector<int64_t> ScopedPauseRecorder::wireWaits()
-{
-    std::lock_guard<std::mutex> g (pauseLock);
+    std::lock_guard<std::mutex> g (clockLock);
     return recordedWaits;
 }
 
-int64_t ScopedPauseRecorder::now()
+int64_t ScopedVirtualClock::now()
 {
     return virtualClock();
 }
 
-void ScopedPauseRecorder::advance (int64_t microseconds)
+void ScopedVirtualClock::advance (int64_t microseconds)
 {
-    std::lock_guard<std::mutex> g (pauseLock);
-    virtualNow += std::max<int64_t> (0, microseconds);
+    {
+        std::lock_guard<std::mutex> g (clockLock);
+        virtualNow += std::max<int64_t> (0, microseconds);
+    }
+    clockMoved.notify_all();
 }
 
-void ScopedPauseRecorder::clear()
+void ScopedVirtualClock::setMode (Mode mode)
 {
-    std::lock_guard<std::mutex> g (pauseLock);
-    recordedPauses.clear();
+    std::lock_guard<std::mutex> g (clockLock);
+    clockMode = mode;
+}
+
+void ScopedVirtualClock::clear()
+{
+    std::lock_guard<std::mutex> g (clockLock);
     recordedWaits.clear();
+}
+
+bool waitForSender (int timeoutMs)
+{
+    bool manual;
+    {
+        std::lock_guard<std::mutex> g (clockLock);
+        manual = clockInstalled && clockMode == ScopedVirtualClock::manual;
+    }
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds (timeoutMs);
+    for (;;)
+    {
+        auto* main = mainComponent;
+        if (main == nullptr || main->sender.idle() || (manual && main->sender.nothingDueBefore (clockMicroseconds() + 1)))
+            return true;
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for (std::chrono::microseconds (200));
+    }
 }
 
 void resetLinkState()
