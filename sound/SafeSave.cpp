@@ -1,0 +1,181 @@
+#include "sound/SoundFile.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+// The name that a chain of symbolic links ends in, which need not exist yet. A relative link is
+// taken from the folder that holds it. False for a loop or a link that cannot be read.
+bool followLinks (const char* path, std::string& resolved)
+{
+    resolved = path;
+    for (int hops = 0; hops < 40; ++hops)
+    {
+        struct stat st {};
+        if (::lstat (resolved.c_str(), &st) != 0 || ! S_ISLNK (st.st_mode))
+            return true;
+        char target[PATH_MAX];
+        const ssize_t n = ::readlink (resolved.c_str(), target, sizeof (target) - 1);
+        if (n <= 0 || n >= static_cast<ssize_t> (sizeof (target)) - 1)
+            return false;
+        target[n] = 0;
+        const auto slash = resolved.rfind ('/');
+        resolved = target[0] == '/' || slash == std::string::npos ? std::string (target)
+                                                                   : resolved.substr (0, slash + 1) + target;
+    }
+    return false;
+}
+
+std::string folderOf (const std::string& path)
+{
+    const auto slash = path.rfind ('/');
+    return slash == std::string::npos ? std::string (".") : slash == 0 ? std::string ("/") : path.substr (0, slash);
+}
+
+bool writeAll (int fd, const uint8_t* bytes, size_t size, off_t at)
+{
+    while (size > 0)
+    {
+        const ssize_t n = ::pwrite (fd, bytes, size, at);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        bytes += n;
+        size -= static_cast<size_t> (n);
+        at += n;
+    }
+    return true;
+}
+
+// A rename or a new name is durable only once its folder is.
+bool syncFolder (const std::string& path)
+{
+    const int fd = ::open (folderOf (path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return errno == EACCES;  // a folder the user may not read: nothing to sync it through
+    const bool ok = ::fsync (fd) == 0 || errno == EINVAL;
+    ::close (fd);
+    return ok;
+}
+
+enum class Replaced { done, failed, noRoom };
+
+// Written beside the target and renamed over it, so a failed save leaves the old file as it was.
+// noRoom when the folder takes no new file or the rename is refused (a folder the user may not
+// write, a sticky folder), before anything changed.
+Replaced replaceThroughTemporary (const uint8_t* bytes, size_t size, const std::string& path, const struct stat* old)
+{
+    // The temporary name is short and hidden, so that a target name of any legal length has one.
+    const auto slash = path.rfind ('/');
+    const std::string folder = slash == std::string::npos ? std::string() : path.substr (0, slash + 1);
+    static int counter = 0;
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt)
+    {
+        temp = folder + ".ksx-" + std::to_string (getpid()) + "-"
+             + std::to_string (__atomic_add_fetch (&counter, 1, __ATOMIC_RELAXED)) + ".tmp";
+        if (temp.size() >= PATH_MAX)
+            return Replaced::noRoom;
+        fd = ::open (temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return Replaced::noRoom;
+    }
+    if (fd < 0)
+        return Replaced::noRoom;
+    if (old != nullptr)
+    {
+        // The new file takes the old one's owner and group (only root may give it away), then its
+        // mode, which a change of owner may have cut.
+        if (::fchown (fd, old->st_uid, old->st_gid) != 0)
+            (void) ! ::fchown (fd, static_cast<uid_t> (-1), old->st_gid);
+        ::fchmod (fd, old->st_mode & 07777);
+    }
+    bool ok = writeAll (fd, bytes, size, 0) && ::fsync (fd) == 0;
+    if (::close (fd) != 0)
+        ok = false;
+    if (! ok)
+    {
+        ::unlink (temp.c_str());
+        return Replaced::failed;
+    }
+    if (std::rename (temp.c_str(), path.c_str()) != 0)
+    {
+        ::unlink (temp.c_str());
+        return Replaced::noRoom;
+    }
+    // The new file has the name, but unless the folder is synced it may lose it to a power cut.
+    return syncFolder (path) ? Replaced::done : Replaced::failed;
+}
+
+// The file itself rewritten: opened without truncating, written, cut to the new length, synced.
+// The room is taken first, so that a full disk refuses the save before the old bytes change.
+bool writeInPlace (const uint8_t* bytes, size_t size, const std::string& path, bool exists)
+{
+    const int fd = ::open (path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (exists ? 0 : O_CREAT | O_EXCL), 0666);
+    if (fd < 0)
+        return false;
+    struct stat now {};
+    bool ok = ::fstat (fd, &now) == 0 && S_ISREG (now.st_mode);
+    if (ok && static_cast<off_t> (size) > now.st_size && ::fallocate (fd, 0, 0, static_cast<off_t> (size)) != 0
+        && errno != EOPNOTSUPP && errno != ENOSYS)
+    {
+        (void) ! ::ftruncate (fd, now.st_size);
+        ok = false;
+    }
+    else if (ok)
+    {
+        ok = writeAll (fd, bytes, size, 0) && ::ftruncate (fd, static_cast<off_t> (size)) == 0 && ::fsync (fd) == 0;
+    }
+    if (::close (fd) != 0)
+        ok = false;
+    if (! exists)
+    {
+        if (! ok)
+            ::unlink (path.c_str());
+        else
+            ok = syncFolder (path);
+    }
+    return ok;
+}
+} // namespace
+
+int writeSoundFile (const std::vector<uint8_t>& bytes, const char* path)
+{
+    if (bytes.empty())
+        return -1;
+    try
+    {
+        // A link keeps pointing at the file it names; that file is the one written, made if need be.
+        std::string target;
+        if (! followLinks (path, target))
+            return -2;
+        struct stat old {};
+        const bool exists = ::stat (target.c_str(), &old) == 0;
+        if (! exists && errno != ENOENT)
+            return -2;
+        // Replacing a FIFO or a device with a file would break what it serves; opening one could block.
+        if (exists && (! S_ISREG (old.st_mode) || ::access (target.c_str(), W_OK) != 0))
+            return -2;
+
+        const auto result = replaceThroughTemporary (bytes.data(), bytes.size(), target, exists ? &old : nullptr);
+        if (result == Replaced::failed)
+            return -2;
+        // Where no file can be made beside it, a file that the user may write is written as it is.
+        if (result == Replaced::noRoom && ! writeInPlace (bytes.data(), bytes.size(), target, exists))
+            return -2;
+        return static_cast<int> (bytes.size());
+    }
+    catch (const std::bad_alloc&)
+    {
+        return -2;
+    }
+}
