@@ -79,6 +79,22 @@ bool ByteReader::fill()
     return false;
 }
 
+void ByteReader::mark()
+{
+    journal = kept;
+    journalSize = 0;
+}
+
+bool ByteReader::rewind()
+{
+    journal = nullptr;
+    if (journalSize > journalCapacity)
+        return false;
+    for (int i = journalSize - 1; i >= 0; --i)
+        back[pushed++] = kept[i];
+    return true;
+}
+
 ReadOnlyFile::ReadOnlyFile (const char* path) : fd (::open (path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY)) {}
 
 ReadOnlyFile::~ReadOnlyFile()

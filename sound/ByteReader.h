@@ -15,11 +15,16 @@ public:
 
     int next()
     {
+        int b;
         if (pushed > 0)
-            return back[--pushed];
-        if (pos == filled && ! fill())
+            b = back[--pushed];
+        else if (pos == filled && ! fill())
             return -1;
-        return buffer[pos++];
+        else
+            b = buffer[pos++];
+        if (journal != nullptr)
+            record (b);
+        return b;
     }
 
     // Passes over everything up to and including the next `byte`; false at the end.
@@ -29,18 +34,40 @@ public:
     // byte and at the end; returns how many.
     size_t takeData (uint8_t* out, size_t max);
 
-    // Bytes come back out in the reverse order of pushing; at most 16 wait at a time.
-    void pushBack (int byte) { back[pushed++] = byte; }
+    // Un-reads the byte read last (or, after rewind, the byte that it gave back last): bytes come
+    // back out in the reverse order of pushing. At most 16 wait at a time besides a rewind's.
+    void pushBack (int byte)
+    {
+        back[pushed++] = byte;
+        if (journal != nullptr && journalSize > 0)
+            --journalSize;
+    }
+
+    // From mark() on the bytes that next() gives are kept, so that rewind() can give them back (when
+    // no more than journalCapacity of them were read) and read them again. Either ends the marking.
+    void mark();
+    bool rewind();
+    void unmark() { journal = nullptr; }
 
 private:
     bool fill();
+    void record (int b)
+    {
+        if (journalSize < journalCapacity)
+            journal[journalSize] = b;
+        ++journalSize;
+    }
 
     int fd;
     long long left;
     uint8_t buffer[1 << 16];
     size_t pos = 0, filled = 0;
-    int back[16];
+    static constexpr int journalCapacity = 64;
+    int back[16 + journalCapacity];
     int pushed = 0;
+    int kept[journalCapacity];
+    int* journal = nullptr;
+    int journalSize = 0;
 };
 
 // Open without waiting: a FIFO without a writer must not hold the caller.

@@ -17,22 +17,24 @@ void scanFile (ByteReader& in, DumpCollector& dumps)
         if (! in.skipPast (0xF0))
             return;
 
-        int h[4];
-        for (int i = 0; i < 4; ++i)
-            if ((h[i] = in.next()) < 0)
-                return;
+        // The plain form, F0 7D ..; the bytes after 7D are read again as the message's own.
+        const int h0 = in.next(), h1 = in.next(), h2 = in.next();
+        if (h2 < 0)
+            return;
+        in.pushBack (h2);
+        in.pushBack (h1);
+        const bool plain = h0 == 0x7D && ! (h1 == 0x7D && h2 == 0x2B);
         int eventLeft = -1;
-        // Plain, F0 7D ..; the bytes after 7D are read again as the message's own.
-        const bool plain = h[0] == 0x7D && ! (h[1] == 0x7D && h[2] == 0x2B);
-        if (! plain && ! startsEventDump (in, h, eventLeft))
-            continue;
+        if (! plain)
+        {
+            in.pushBack (h0);
+            if (! startsEventDump (in, eventLeft))
+                continue;
+        }
         msg[0] = 0xF0;
         msg[1] = 0x7D;
         int length = 2;  // bytes of the message so far
-        if (plain)
-            for (int j = 3; j >= 1; --j)
-                in.pushBack (h[j]);
-        else
+        if (! plain)
             msg[length++] = 0x2B;
 
         MessageBytes bytes (in, eventLeft);

@@ -3,26 +3,33 @@
 
 namespace soundfile
 {
-bool startsEventDump (ByteReader& in, const int h[4], int& eventLeft)
+namespace
 {
-    eventLeft = -1;
-    if (h[0] < 0x80 && h[1] == 0x7D && h[2] == 0x2B)
+// A variable-length number of at most four bytes, each byte kept in `read`; false when it is none.
+bool readNumber (ByteReader& in, int* read, int& n, int& value)
+{
+    value = 0;
+    for (int i = 0; i < 4; ++i)
     {
-        in.pushBack (h[3]);
-        eventLeft = h[0] >= 2 ? h[0] - 2 : -1;
-        return true;
+        const int b = in.next();
+        if (b < 0)
+            return false;
+        read[n++] = b;
+        value = (value << 7) | (b & 0x7F);
+        if (b < 0x80)
+            return true;
     }
-    if (h[2] == 0x7D && h[3] == 0x2B)
-    {
-        const int eventLength = h[0] >= 0x80 && h[1] < 0x80 ? ((h[0] & 0x7F) << 7 | h[1]) : -1;
-        eventLeft = eventLength >= 2 ? eventLength - 2 : -1;
-        return true;
-    }
-    // An F0 among these bytes may start a dump.
-    for (int j = 3; j >= 0; --j)
-        in.pushBack (h[j]);
     return false;
 }
+
+// Data bytes that follow a channel message's status byte; -1 for a byte that begins none.
+int dataBytesAfter (int status)
+{
+    if (status < 0x80 || status >= 0xF0)
+        return -1;
+    return (status & 0xE0) == 0xC0 ? 1 : 2;
+}
+} // namespace
 
 int MessageBytes::next()
 {
@@ -47,43 +54,96 @@ size_t MessageBytes::takeData (uint8_t* out, size_t max)
     return n;
 }
 
-// A variable-length number of at most four bytes; false when it is none.
-bool MessageBytes::readNumber (int* read, int& n, int& value)
-{
-    value = 0;
-    for (int i = 0; i < 4; ++i)
-    {
-        const int b = in.next();
-        if (b < 0)
-            return false;
-        read[n++] = b;
-        value = (value << 7) | (b & 0x7F);
-        if (b < 0x80)
-            return true;
-    }
-    return false;
-}
-
 bool MessageBytes::continuation()
 {
-    int read[9];
-    int n = 0, delta = 0, length = 0;
-    bool ok = readNumber (read, n, delta);
-    if (ok)
+    // Events of a merged track between two packets (notes and controllers, running status too, and
+    // real-time bytes such as a clock in an escape event) are passed over; the bytes of anything
+    // else are given back.
+    int running = 0;
+    for (;;)
     {
+        int read[12];
+        int n = 0, delta = 0, length = 0;
+        const auto giveBack = [&]
+        {
+            while (n > 0)
+                in.pushBack (read[--n]);
+            return false;
+        };
+        if (! readNumber (in, read, n, delta))
+            return giveBack();
         const int b = in.next();
-        if (b >= 0)
-            read[n++] = b;
-        // No packet of a dump is longer than the dump: a longer length is no continuation.
-        ok = b == 0xF7 && readNumber (read, n, length) && length <= soundDumpLength;
+        if (b < 0)
+            return giveBack();
+        read[n++] = b;
+        if (b == 0xF7)
+        {
+            // No packet of a dump is longer than the dump: a longer length is no continuation.
+            if (! readNumber (in, read, n, length) || length > soundDumpLength)
+                return giveBack();
+            const int first = length > 0 ? in.next() : -1;
+            if (first < 0xF8)
+            {
+                if (first >= 0)
+                    in.pushBack (first);
+                left = length;
+                return true;
+            }
+            for (int k = 1; k < length; ++k)
+                if (in.next() < 0)
+                    return false;
+            continue;
+        }
+        int more = dataBytesAfter (b);
+        if (more < 0 && b < 0x80 && running != 0)
+            more = dataBytesAfter (running) - 1;
+        if (more < 0)
+            return giveBack();
+        for (int k = 0; k < more; ++k)
+        {
+            const int d = in.next();
+            if (d >= 0)
+                read[n++] = d;
+            if (d < 0 || d >= 0x80)
+                return giveBack();
+        }
+        if (b >= 0x80)
+            running = b;
     }
-    if (ok)
+}
+
+bool startsEventDump (ByteReader& in, int& eventLeft)
+{
+    in.mark();
+    int read[4];
+    int n = 0, length = 0;
+    if (readNumber (in, read, n, length))
     {
-        left = length;
+        MessageBytes event (in, length);
+        const int m1 = event.next();
+        const int m2 = m1 == 0x7D ? event.next() : -1;
+        if (m2 == 0x2B)
+        {
+            in.unmark();
+            eventLeft = event.eventBytesLeft();
+            return true;
+        }
+    }
+    if (! in.rewind())
+        return false;
+
+    in.mark();
+    int h[4];
+    for (int i = 0; i < 4; ++i)
+        h[i] = in.next();
+    if (h[2] == 0x7D && h[3] == 0x2B)
+    {
+        in.unmark();
+        eventLeft = -1;
         return true;
     }
-    while (n > 0)
-        in.pushBack (read[--n]);
+    // An F0 among these bytes may start a dump.
+    in.rewind();
     return false;
 }
 } // namespace soundfile
