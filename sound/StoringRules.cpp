@@ -21,6 +21,12 @@ void adviseLargePages (void* start, size_t bytes)
 #endif
 }
 
+DumpCollector::DumpCollector (bool appending) : append (appending)
+{
+    initSoundRecord (&scratch);
+    initSoundRecord (&other);
+}
+
 void DumpCollector::add (const uint8_t* message, int length, bool ended)
 {
     // Only a sound dump holds a program's place: a probe, its answer, a request or a global
@@ -39,21 +45,60 @@ void DumpCollector::add (const uint8_t* message, int length, bool ended)
     {
         // Appending, a damaged dump has no place to keep.
         if (! append)
-            found.push_back ({ -1, 0 });
+            ++damagedAtEnd;
         return;
     }
+    ++soundsRead;
     const uint64_t key = savedFingerprint (&scratch);
-    // Appending, a second copy of a sound in the same file is never stored.
-    if (append && ! seen.insert (key).second)
-        return;
-    if (kept % perBlock == 0)
+
+    // A message whose sound bytes (all but the header and the checksum) are those of one kept
+    // already is read from that one.
+    constexpr int soundFirst = 6, soundEnd = soundDumpLength - 2;
+    int64_t copy = -1;
+    const auto range = copies.equal_range (key);
+    for (auto it = range.first; it != range.second && copy < 0; ++it)
+        if (std::memcmp (messageOf (it->second) + soundFirst, padded + soundFirst, soundEnd - soundFirst) == 0)
+            copy = it->second;
+
+    if (append)
+    {
+        // Appending, a second copy of a sound in the same file is never stored: the same bytes, or
+        // other bytes that a save writes as the same.
+        if (copy >= 0)
+            return;
+        if (range.first != range.second)
+        {
+            uint8_t mine[soundDumpLength], theirs[soundDumpLength];
+            savedForm (&scratch, mine);
+            for (auto it = range.first; it != range.second; ++it)
+            {
+                parseSoundDump (&other, messageOf (it->second));
+                savedForm (&other, theirs);
+                if (std::memcmp (mine, theirs, soundDumpLength) == 0)
+                    return;
+            }
+        }
+    }
+    if (copy < 0)
+    {
+        copy = keep (padded);
+        copies.emplace (key, copy);
+    }
+    found.push_back ({ copy, key, damagedAtEnd });
+    damagedAtEnd = 0;
+}
+
+int64_t DumpCollector::keep (const uint8_t* padded)
+{
+    const auto k = static_cast<size_t> (kept);
+    if (k % perBlock == 0)
     {
         if (blocks.size() == blocks.capacity())
             blocks.reserve (2 * blocks.size() + 1);
         blocks.emplace_back (mapBlock());
     }
-    std::memcpy (blocks.back().get() + (kept % perBlock) * soundDumpLength, padded, soundDumpLength);
-    found.push_back ({ static_cast<int64_t> (kept++), key });
+    std::memcpy (blocks.back().get() + (k % perBlock) * soundDumpLength, padded, soundDumpLength);
+    return kept++;
 }
 
 void DumpCollector::Unmap::operator() (uint8_t* p) const noexcept
@@ -107,39 +152,53 @@ int storeDumps (SoundVector* list, const DumpCollector& dumps, bool append, cons
         const int size = list->size();
         std::vector<int> targets;  // per found dump: the record it overwrites, appended or dropped
         targets.reserve (found.size());
-        std::unordered_set<uint64_t> known;
+        // What the list will hold: references below `size` name its records, the others found dumps.
+        SoundRecord parsed;
+        initSoundRecord (&parsed);
+        SavedSounds known ([&] (size_t ref, uint8_t* out)
+                           {
+                               if (ref < static_cast<size_t> (size))
+                                   return savedForm (&(*list)[static_cast<int> (ref)], out);
+                               parseSoundDump (&parsed, dumps.messageOf (found[ref - static_cast<size_t> (size)].copy));
+                               savedForm (&parsed, out);
+                           });
         bool indexed = false;
-        int taken = 0, stored = 0;
+        int64_t place = 0;
+        int stored = 0;
         size_t appends = 0;
-        for (const auto& d : found)
+        for (size_t k = 0; k < found.size(); ++k)
         {
-            if (! append && taken < size)
+            const auto& d = found[k];
+            if (! append)
             {
                 // A damaged dump still holds its program's place.
-                targets.push_back (d.offset >= 0 ? taken : dropped);
-                stored += d.offset >= 0 ? 1 : 0;
-                ++taken;
-                continue;
+                place += d.damagedBefore;
+                if (place < size)
+                {
+                    targets.push_back (static_cast<int> (place++));
+                    ++stored;
+                    continue;
+                }
             }
-            if (d.offset < 0)
-            {
-                targets.push_back (dropped);
-                continue;
-            }
-            ++taken;
             // The list is only appended to from here on, so its sounds are gathered once, as they
             // will be once the dumps before have overwritten their records.
             if (! indexed)
             {
-                known.reserve (static_cast<size_t> (size) + found.size());
+                known.reserve (static_cast<size_t> (size) + found.size() - k);
+                std::vector<int64_t> overwrittenBy (append ? 0 : static_cast<size_t> (size), -1);
+                for (size_t j = 0; j < k; ++j)
+                    overwrittenBy[static_cast<size_t> (targets[j])] = static_cast<int64_t> (j);
                 for (int i = 0; i < size; ++i)
                 {
-                    const size_t k = static_cast<size_t> (i);
-                    known.insert (k < targets.size() && targets[k] >= 0 ? found[k].key : savedFingerprint (&(*list)[i]));
+                    const int64_t by = append ? -1 : overwrittenBy[static_cast<size_t> (i)];
+                    if (by >= 0)
+                        known.insert (found[static_cast<size_t> (by)].key, static_cast<size_t> (size + by));
+                    else
+                        known.insert (savedFingerprint (&(*list)[i]), static_cast<size_t> (i));
                 }
                 indexed = true;
             }
-            const bool fresh = known.insert (d.key).second;
+            const bool fresh = known.insert (d.key, static_cast<size_t> (size) + k);
             targets.push_back (fresh ? appended : dropped);
             if (fresh)
             {
@@ -158,11 +217,11 @@ int storeDumps (SoundVector* list, const DumpCollector& dumps, bool append, cons
         {
             if (targets[k] >= 0)
             {
-                parseSoundDump (&(*list)[targets[k]], dumps.messageOf (found[k]));
+                parseSoundDump (&(*list)[targets[k]], dumps.messageOf (found[k].copy));
             }
             else if (targets[k] == appended)
             {
-                parseSoundDump (&fresh, dumps.messageOf (found[k]));
+                parseSoundDump (&fresh, dumps.messageOf (found[k].copy));
                 list->append (fresh);
             }
         }
@@ -174,6 +233,31 @@ int storeDumps (SoundVector* list, const DumpCollector& dumps, bool append, cons
     }
 }
 } // namespace soundfile
+
+bool SavedSounds::insert (uint64_t key, size_t ref)
+{
+    const auto range = byKey.equal_range (key);
+    if (range.first != range.second)
+    {
+        uint8_t mine[soundDumpLength], theirs[soundDumpLength];
+        formOf (ref, mine);
+        for (auto it = range.first; it != range.second; ++it)
+        {
+            formOf (it->second, theirs);
+            if (std::memcmp (mine, theirs, soundDumpLength) == 0)
+                return false;
+        }
+    }
+    byKey.emplace (key, ref);
+    return true;
+}
+
+void savedForm (const SoundRecord* record, uint8_t out[soundDumpLength])
+{
+    SoundRecord copy = *record;
+    normaliseSound (&copy);
+    encodeSoundDump (&copy, out, 0);
+}
 
 uint64_t savedFingerprint (const SoundRecord* record)
 {
