@@ -74,6 +74,8 @@ bool ByteReader::fill()
         }
         if (got < 0 && errno == EINTR)
             continue;
+        if (got < 0)
+            error = errno;
         left = 0;  // the end came early, or the file cannot be read on
     }
     return false;

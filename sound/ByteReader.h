@@ -49,6 +49,9 @@ public:
     bool rewind();
     void unmark() { journal = nullptr; }
 
+    // The errno of a read that failed before the end, 0 when none did.
+    int readError() const { return error; }
+
 private:
     bool fill();
     void record (int b)
@@ -60,6 +63,7 @@ private:
 
     int fd;
     long long left;
+    int error = 0;
     uint8_t buffer[1 << 16];
     size_t pos = 0, filled = 0;
     static constexpr int journalCapacity = 64;

@@ -8,11 +8,13 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace
 {
 // The name that a chain of symbolic links ends in, which need not exist yet. A relative link is
-// taken from the folder that holds it. False for a loop or a link that cannot be read.
+// taken from the folder that holds it. False for a loop or a link that cannot be read (errno says
+// why).
 bool followLinks (const char* path, std::string& resolved)
 {
     resolved = path;
@@ -24,12 +26,17 @@ bool followLinks (const char* path, std::string& resolved)
         char target[PATH_MAX];
         const ssize_t n = ::readlink (resolved.c_str(), target, sizeof (target) - 1);
         if (n <= 0 || n >= static_cast<ssize_t> (sizeof (target)) - 1)
+        {
+            if (n >= 0)
+                errno = ENAMETOOLONG;
             return false;
+        }
         target[n] = 0;
         const auto slash = resolved.rfind ('/');
         resolved = target[0] == '/' || slash == std::string::npos ? std::string (target)
                                                                    : resolved.substr (0, slash + 1) + target;
     }
+    errno = ELOOP;
     return false;
 }
 
@@ -39,6 +46,7 @@ std::string folderOf (const std::string& path)
     return slash == std::string::npos ? std::string (".") : slash == 0 ? std::string ("/") : path.substr (0, slash);
 }
 
+// Each false below leaves in errno the reason that the caller reports.
 bool writeAll (int fd, const uint8_t* bytes, size_t size, off_t at)
 {
     while (size > 0)
@@ -47,7 +55,11 @@ bool writeAll (int fd, const uint8_t* bytes, size_t size, off_t at)
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
+        {
+            if (n == 0)
+                errno = ENOSPC;
             return false;
+        }
         bytes += n;
         size -= static_cast<size_t> (n);
         at += n;
@@ -66,12 +78,25 @@ bool syncFolder (const std::string& path)
     return ok;
 }
 
+// The first failure's errno, kept over what the clean-up after it does to errno.
+struct FirstError
+{
+    int error = 0;
+    bool fail()
+    {
+        if (error == 0)
+            error = errno != 0 ? errno : EIO;
+        return false;
+    }
+};
+
 enum class Replaced { done, failed, noRoom };
 
 // Written beside the target and renamed over it, so a failed save leaves the old file as it was.
 // noRoom when the folder takes no new file or the rename is refused (a folder the user may not
 // write, a sticky folder), before anything changed.
-Replaced replaceThroughTemporary (const uint8_t* bytes, size_t size, const std::string& path, const struct stat* old)
+Replaced replaceThroughTemporary (const uint8_t* bytes, size_t size, const std::string& path, const struct stat* old,
+                                  FirstError& why)
 {
     // The temporary name is short and hidden, so that a target name of any legal length has one.
     const auto slash = path.rfind ('/');
@@ -99,9 +124,9 @@ Replaced replaceThroughTemporary (const uint8_t* bytes, size_t size, const std::
             (void) ! ::fchown (fd, static_cast<uid_t> (-1), old->st_gid);
         ::fchmod (fd, old->st_mode & 07777);
     }
-    bool ok = writeAll (fd, bytes, size, 0) && ::fsync (fd) == 0;
-    if (::close (fd) != 0)
-        ok = false;
+    bool ok = (writeAll (fd, bytes, size, 0) && ::fsync (fd) == 0) || why.fail();
+    if (::close (fd) != 0 && ok)
+        ok = why.fail();
     if (! ok)
     {
         ::unlink (temp.c_str());
@@ -112,70 +137,104 @@ Replaced replaceThroughTemporary (const uint8_t* bytes, size_t size, const std::
         ::unlink (temp.c_str());
         return Replaced::noRoom;
     }
-    // The new file has the name, but unless the folder is synced it may lose it to a power cut.
-    return syncFolder (path) ? Replaced::done : Replaced::failed;
+    // The new file has the name and holds the new sounds: that is what the save reports, even
+    // where the folder cannot be synced, which leaves its name at the mercy of a power cut.
+    syncFolder (path);
+    return Replaced::done;
 }
 
 // The file itself rewritten: opened without truncating, written, cut to the new length, synced.
-// The room is taken first, so that a full disk refuses the save before the old bytes change.
-bool writeInPlace (const uint8_t* bytes, size_t size, const std::string& path, bool exists)
+// The room is taken first, so that a full disk refuses the save before the old bytes change; a
+// write that fails after that puts the old bytes back.
+bool writeInPlace (const uint8_t* bytes, size_t size, const std::string& path, bool exists, FirstError& why)
 {
-    const int fd = ::open (path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (exists ? 0 : O_CREAT | O_EXCL), 0666);
+    const int flags = O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (exists ? 0 : O_CREAT | O_EXCL);
+    int fd = ::open (path.c_str(), O_RDWR | flags, 0666);
+    // A file that the user may write but not read is written without a way back.
+    const bool readable = fd >= 0;
+    if (fd < 0 && errno == EACCES)
+        fd = ::open (path.c_str(), O_WRONLY | flags, 0666);
     if (fd < 0)
-        return false;
+        return why.fail();
     struct stat now {};
-    bool ok = ::fstat (fd, &now) == 0 && S_ISREG (now.st_mode);
+    bool ok = (::fstat (fd, &now) == 0 && S_ISREG (now.st_mode)) || why.fail();
+    std::vector<uint8_t> before;
+    constexpr off_t largestKept = off_t (256) << 20;
+    const bool restorable = readable && now.st_size <= largestKept;
+    if (ok && restorable && now.st_size > 0)
+    {
+        before.resize (static_cast<size_t> (now.st_size));
+        ok = ::pread (fd, before.data(), before.size(), 0) == static_cast<ssize_t> (before.size()) || why.fail();
+    }
     if (ok && static_cast<off_t> (size) > now.st_size && ::fallocate (fd, 0, 0, static_cast<off_t> (size)) != 0
         && errno != EOPNOTSUPP && errno != ENOSYS)
     {
+        ok = why.fail();
         (void) ! ::ftruncate (fd, now.st_size);
-        ok = false;
     }
-    else if (ok)
+    else if (ok && ! (writeAll (fd, bytes, size, 0) && ::ftruncate (fd, static_cast<off_t> (size)) == 0 && ::fsync (fd) == 0))
     {
-        ok = writeAll (fd, bytes, size, 0) && ::ftruncate (fd, static_cast<off_t> (size)) == 0 && ::fsync (fd) == 0;
+        ok = why.fail();
+        if (exists && restorable)
+            (void) (writeAll (fd, before.data(), before.size(), 0) && ::ftruncate (fd, now.st_size) == 0 && ::fsync (fd) == 0);
     }
-    if (::close (fd) != 0)
-        ok = false;
+    if (::close (fd) != 0 && ok)
+        ok = why.fail();
     if (! exists)
     {
         if (! ok)
             ::unlink (path.c_str());
         else
-            ok = syncFolder (path);
+            syncFolder (path);  // as after a rename: the file is there and holds the sounds
     }
     return ok;
 }
 } // namespace
 
-int writeSoundFile (const std::vector<uint8_t>& bytes, const char* path)
+int writeSoundFile (const std::vector<uint8_t>& bytes, const char* path, FileProblem* problem)
 {
     if (bytes.empty())
         return -1;
+    FirstError why;
+    const auto failed = [&why, problem]
+    {
+        if (problem != nullptr)
+            *problem = fileProblemOf (why.error);
+        return -2;
+    };
     try
     {
         // A link keeps pointing at the file it names; that file is the one written, made if need be.
         std::string target;
         if (! followLinks (path, target))
-            return -2;
+            return why.fail(), failed();
         struct stat old {};
         const bool exists = ::stat (target.c_str(), &old) == 0;
         if (! exists && errno != ENOENT)
-            return -2;
+            return why.fail(), failed();
         // Replacing a FIFO or a device with a file would break what it serves; opening one could block.
-        if (exists && (! S_ISREG (old.st_mode) || ::access (target.c_str(), W_OK) != 0))
+        if (exists && S_ISDIR (old.st_mode))
+            return why.error = EISDIR, failed();
+        if (exists && ! S_ISREG (old.st_mode))
+        {
+            if (problem != nullptr)
+                *problem = FileProblem::notRegular;
             return -2;
+        }
+        if (exists && ::access (target.c_str(), W_OK) != 0)
+            return why.fail(), failed();
 
-        const auto result = replaceThroughTemporary (bytes.data(), bytes.size(), target, exists ? &old : nullptr);
+        const auto result = replaceThroughTemporary (bytes.data(), bytes.size(), target, exists ? &old : nullptr, why);
         if (result == Replaced::failed)
-            return -2;
+            return failed();
         // Where no file can be made beside it, a file that the user may write is written as it is.
-        if (result == Replaced::noRoom && ! writeInPlace (bytes.data(), bytes.size(), target, exists))
-            return -2;
+        if (result == Replaced::noRoom && ! writeInPlace (bytes.data(), bytes.size(), target, exists, why))
+            return failed();
         return static_cast<int> (bytes.size());
     }
     catch (const std::bad_alloc&)
     {
-        return -2;
+        why.error = ENOMEM;
+        return failed();
     }
 }

@@ -5,6 +5,7 @@
 #include "sound/SoundDump.h"
 #include "sound/StoringRules.h"
 
+#include <cerrno>
 #include <sys/stat.h>
 #include <vector>
 
@@ -56,26 +57,58 @@ int importSoundDumps (SoundVector* list, const uint8_t* data, int length, bool a
     return storeDumps (list, dumps, append, nullptr);
 }
 
-int loadSoundFile (SoundVector* list, const char* path, bool append, const juce::CriticalSection* listLock)
+FileProblem fileProblemOf (int error)
 {
+    switch (error)
+    {
+        case 0: return FileProblem::none;
+        case EROFS: return FileProblem::readOnly;
+        case ENOSPC: case EDQUOT: case EFBIG: return FileProblem::diskFull;
+        case EISDIR: return FileProblem::isFolder;
+        case ENOENT: case ENOTDIR: return FileProblem::notFound;
+        case EACCES: case EPERM: return FileProblem::noPermission;
+        case ENOMEM: return FileProblem::noMemory;
+        default: return FileProblem::diskError;
+    }
+}
+
+int loadSoundFile (SoundVector* list, const char* path, bool append, const juce::CriticalSection* listLock,
+                   FileProblem* problem)
+{
+    FileProblem why = FileProblem::none;
+    const auto done = [&why, problem] (int result)
+    {
+        if (problem != nullptr)
+            *problem = why;
+        return result;
+    };
     DumpCollector dumps (append);
     {
         const ReadOnlyFile file (path);
         struct stat info {};
         // Only a regular file has an end; a link to one is followed by the open.
-        if (file.fd < 0 || ::fstat (file.fd, &info) != 0 || ! S_ISREG (info.st_mode))
-            return -2;
+        if (file.fd < 0 || ::fstat (file.fd, &info) != 0)
+            return why = fileProblemOf (errno), done (-2);
+        if (! S_ISREG (info.st_mode))
+            return why = S_ISDIR (info.st_mode) ? FileProblem::isFolder : FileProblem::notRegular, done (-2);
         try
         {
             ByteReader in (file.fd, static_cast<long long> (info.st_size));
             scanFile (in, dumps);
+            if (in.readError() != 0)
+                why = FileProblem::unreadable;
         }
         catch (const std::bad_alloc&)
         {
-            return -2;
+            return why = FileProblem::noMemory, done (-2);
         }
     }
-    return storeDumps (list, dumps, append, listLock);
+    if (dumps.soundsRead == 0 && why == FileProblem::none)
+        why = FileProblem::noSound;
+    const int stored = storeDumps (list, dumps, append, listLock);
+    if (stored < 0)
+        why = FileProblem::noMemory;
+    return done (stored);
 }
 
 std::vector<uint8_t> encodeSoundFile (SoundVector* list)
@@ -93,7 +126,7 @@ std::vector<uint8_t> encodeSoundFile (SoundVector* list)
     return bytes;
 }
 
-int saveSoundFile (SoundVector* list, const char* path)
+int saveSoundFile (SoundVector* list, const char* path, FileProblem* problem)
 {
     if (list->size() == 0)
         return -1;
@@ -104,7 +137,9 @@ int saveSoundFile (SoundVector* list, const char* path)
     }
     catch (const std::bad_alloc&)
     {
+        if (problem != nullptr)
+            *problem = FileProblem::noMemory;
         return -2;
     }
-    return writeSoundFile (bytes, path);
+    return writeSoundFile (bytes, path, problem);
 }
