@@ -5,16 +5,21 @@
 #include <cstring>
 #include "app/InstrumentLink.h"
 
-juce::File ScriptedDialogs::chooseFileToOpen (const juce::String& title, const juce::String& patterns)
+std::string ScriptedDialogs::chooseFileToOpen (const juce::String& title, const juce::String& patterns)
 {
     asked.push_back ({ "open", title, patterns });
-    return answerFile;
+    return answer();
 }
 
-juce::File ScriptedDialogs::chooseFileToSave (const juce::String& title, const juce::String& patterns)
+std::string ScriptedDialogs::chooseFileToSave (const juce::String& title, const juce::String& patterns)
 {
     asked.push_back ({ "save", title, patterns });
-    return answerFile;
+    return answer();
+}
+
+std::string ScriptedDialogs::answer() const
+{
+    return ! answerPath.empty() ? answerPath : answerFile.getFullPathName().toStdString();
 }
 
 int ScriptedDialogs::askSoundsetDump()

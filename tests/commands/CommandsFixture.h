@@ -20,11 +20,13 @@ struct ScriptedDialogs : FileDialogs
         juce::String patterns;
     };
 
-    juce::File chooseFileToOpen (const juce::String& title, const juce::String& patterns) override;
-    juce::File chooseFileToSave (const juce::String& title, const juce::String& patterns) override;
+    std::string chooseFileToOpen (const juce::String& title, const juce::String& patterns) override;
+    std::string chooseFileToSave (const juce::String& title, const juce::String& patterns) override;
     int askSoundsetDump() override;
+    std::string answer() const;
 
     juce::File answerFile;  // a default File is a cancel
+    std::string answerPath;  // bytes, when not empty: answered instead of answerFile
     int answerDump = dumpCancelled;
     std::vector<Question> asked;
 };

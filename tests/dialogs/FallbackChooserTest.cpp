@@ -157,7 +157,7 @@ struct FallbackSave : WithLook, juce::Timer
         }
     }
 
-    juce::File save()
+    std::string save()
     {
         startTimer (100);
         const auto chosen = FileDialogs().chooseFileToSave ("Save K content...", "*.ksx");
@@ -172,7 +172,10 @@ TEST_F (FallbackSave, NameWithoutExtensionIsSavedAsKsx)
     const Case cases[] = {
         { "set1",      nullptr,    "",          "set1.ksx",  false },
         { "set1.ksx",  nullptr,    "",          "set1.ksx",  false },
-        { "notes.txt", nullptr,    "",          "notes.txt", false },
+        { "SET1.KSX",  nullptr,    "",          "SET1.KSX",  false },
+        // A dot in the name is no extension that the load dialogs show.
+        { "Gig v1.2",  nullptr,    "",          "Gig v1.2.ksx", false },
+        { "notes.txt", nullptr,    "",          "notes.txt.ksx", false },
         // The chooser asked about "set1"; "set1.ksx" is another file, and it is asked about too.
         { "set1",      "set1.ksx", "Overwrite", "set1.ksx",  true },
         { "set1",      "set1.ksx", "Cancel",    nullptr,     true },
@@ -192,7 +195,7 @@ TEST_F (FallbackSave, NameWithoutExtensionIsSavedAsKsx)
         askedAboutOverwrite = false;
 
         const auto chosen = save();
-        EXPECT_EQ (chosen.getFullPathName(), c.saved != nullptr ? temp.folder.getChildFile (c.saved).getFullPathName() : "");
+        EXPECT_EQ (chosen, c.saved != nullptr ? temp.folder.getChildFile (c.saved).getFullPathName().toStdString() : "");
         EXPECT_EQ (askedAboutOverwrite, c.asked);
     }
 }
