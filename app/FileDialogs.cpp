@@ -129,9 +129,17 @@ std::string choose (bool save, const juce::String& title, const juce::String& pa
     if (! zenity.empty())
         return runDesktopChooser (zenity, false, save, title, patterns);
 
-    juce::FileChooser chooser (title, juce::File(), patterns, false);
-    const bool chosen = save ? chooser.browseForFileToSave (true) : chooser.browseForFileToOpen (nullptr);
-    return chosen ? pathBytes (chooser.getResult().getFullPathName()) : std::string();
+    // JUCE's chooser as juce::FileChooser shows it, but its answer taken from the browser itself:
+    // the chooser hands it on as a URL, which rewrites a name that is not UTF-8.
+    juce::WildcardFileFilter filter (patterns, {}, {});
+    const int flags = juce::FileBrowserComponent::canSelectFiles
+                    | (save ? juce::FileBrowserComponent::saveMode | juce::FileBrowserComponent::warnAboutOverwriting
+                            : juce::FileBrowserComponent::openMode);
+    juce::FileBrowserComponent browser (flags, juce::File(), &filter, nullptr);
+    juce::FileChooserDialogBox box (title, {}, browser, save, browser.findColour (juce::AlertWindow::backgroundColourId));
+    if (! box.show())
+        return {};
+    return pathBytes (browser.getSelectedFile (0).getFullPathName());
 }
 } // namespace
 

@@ -163,6 +163,46 @@ TEST_F (CommandsTest, EditedSoundsReachTheLibraryThatHoldsTheirOriginal)
         }
 }
 
+// A user sound that differs from a library sound by 1 in word 20 and by 2 in word 21 has the same
+// fingerprint (the first change, shifted once by the next step, is undone by the second); it is
+// another sound all the same, and "Copy to library" and a drop on the library add it.
+TEST_F (CommandsTest, ASoundThatSharesAFingerprintIsCopiedToTheLibrary)
+{
+    auto& user = main->userSounds;
+    auto& library = main->librarySounds;
+    for (const bool drop : { false, true })
+    {
+        SCOPED_TRACE (drop ? "drop on the library" : "copy to library");
+        const int i = drop ? 4 : 3;
+        library[i][20] = 0;
+        library[i][21] = 0;
+        computeFingerprint (&library[i]);
+        user[i] = library[i];
+        user[i][20] = 1;
+        user[i][21] = 2;
+        computeFingerprint (&user[i]);
+        ASSERT_EQ (user[i].fingerprintLow(), library[i].fingerprintLow());
+        ASSERT_EQ (user[i].fingerprintHigh(), library[i].fingerprintHigh());
+        main->soundPanel->userList.selectRow (i);
+
+        const int before = library.size();
+        if (! drop)
+        {
+            command (9);
+        }
+        else
+        {
+            juce::SparseSet<int> rows;
+            rows.addRange ({ i, i + 1 });
+            const juce::var dragged = main->soundPanel->userList.getDragSourceDescription (rows);
+            main->soundPanel->libraryList.itemDropped ({ dragged, nullptr, { 20, 8 } });
+        }
+        ASSERT_EQ (library.size(), before + 1);
+        EXPECT_EQ (library[before][20], 1u);
+        EXPECT_EQ (library[before][21], 2u);
+    }
+}
+
 TEST_F (CommandsTest, ContentPageButtonsRunTheirCommands)
 {
     // Each button is clicked as the user would; what it asks or sends tells which command ran.
