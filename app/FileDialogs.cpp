@@ -168,7 +168,9 @@ juce::String pathForDisplay (const std::string& bytes)
                 n = 0;
         if (n == 0)
         {
-            shown += '?';
+            // Most names that are not UTF-8 are Latin-1: the byte as that character.
+            shown += static_cast<char> (0xC0 | (b >> 6));
+            shown += static_cast<char> (0x80 | (b & 0x3F));
             ++i;
         }
         else

@@ -31,5 +31,5 @@ void setFileDialogs (FileDialogs* replacement);
 // not UTF-8), and back.
 juce::String pathText (const std::string& bytes);
 std::string pathBytes (const juce::String& text);
-// A path's bytes as a person reads them: UTF-8 where they are, a "?" for each byte that is not.
+// A path's bytes as a person reads them: UTF-8 where they are, Latin-1 where they are not.
 juce::String pathForDisplay (const std::string& bytes);

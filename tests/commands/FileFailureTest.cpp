@@ -75,6 +75,7 @@ TEST_F (FileFailures, EachFailureNamesTheFileAndWhy)
         int command;
         juce::File file;
         juce::String box;  // title, ". ", text; empty: no box
+        std::string bytes = {};  // the path instead of file, when given
     };
     const Case cases[] = {
         { "a library saved", false, [] {}, 3, tempFile ("Saved.ksx"), "" },
@@ -97,6 +98,11 @@ TEST_F (FileFailures, EachFailureNamesTheFileAndWhy)
         { "a read-only disk", true, [this] { makeReadOnly(); }, 1, mounted.getChildFile ("Gig.ksx"),
           "Not saved. Could not save \"Gig.ksx\" in " + m
               + ": the folder or disk is read-only.\n\nThe sounds are still here in the editor; save them somewhere else before you quit." },
+        // A name that is not UTF-8 is shown as Latin-1.
+        { "a read-only disk, a name in Latin-1", true, [] {}, 3, {},
+          juce::String::fromUTF8 ("Not saved. Could not save \"Sounds \xC3\xA9t\xC3\xA9.ksx\" in ") + m
+              + ": the folder or disk is read-only.\n\nThe sounds are still here in the editor; save them somewhere else before you quit.",
+          m.toStdString() + "/Sounds \xE9t\xE9.ksx" },
     };
     for (const auto& c : cases)
     {
@@ -108,6 +114,7 @@ TEST_F (FileFailures, EachFailureNamesTheFileAndWhy)
         }
         c.prepare();
         dialogs.answerFile = c.file;
+        dialogs.answerPath = c.bytes;
         command (c.command);
         pumpMessageLoop (50);
         const auto boxes = openBoxes();
