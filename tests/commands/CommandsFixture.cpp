@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include "app/InstrumentLink.h"
+#include "library/SoundPanel.h"
 
 std::string ScriptedDialogs::chooseFileToOpen (const juce::String& title, const juce::String& patterns)
 {
@@ -64,6 +65,19 @@ void CommandsTest::command (int id)
     juce::TextButton button;
     button.setCommandToTrigger (nullptr, id, false);
     main->buttonClicked (&button);
+}
+
+void CommandsTest::copyToLibrary (int row, bool byDrag)
+{
+    if (! byDrag)
+    {
+        command (9);
+        return;
+    }
+    juce::SparseSet<int> rows;
+    rows.addRange ({ row, row + 1 });
+    const juce::var dragged = main->soundPanel->userList.getDragSourceDescription (rows);
+    main->soundPanel->libraryList.itemDropped ({ dragged, nullptr, { 20, 8 } });
 }
 
 std::vector<MidiBytes> CommandsTest::sentSinceLast()

@@ -39,6 +39,8 @@ protected:
 
     // Runs a command as a click of a button carrying that id would.
     void command (int id);
+    // The user sound at `row` to the library: selected and "Copy to library", or dragged there.
+    void copyToLibrary (int row, bool byDrag);
     // What reached the instrument's output since the last call (after pending notifications).
     std::vector<MidiBytes> sentSinceLast();
     // A fresh folder for the test's files, removed afterwards.

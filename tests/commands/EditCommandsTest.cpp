@@ -119,15 +119,15 @@ TEST_F (CommandsTest, EditedSoundsReachTheLibraryThatHoldsTheirOriginal)
         { "engine CC 22", 22, -1 },  // the next engine after the sound's own
         { "no edit", -1, 0 },
     };
-    enum Route { copyToLibrary, dropOnLibrary };
+    enum Route { byButton, dropOnLibrary };
 
     auto& user = main->userSounds;
     auto& library = main->librarySounds;
     int sound = 0;
-    for (const Route route : { copyToLibrary, dropOnLibrary })
+    for (const Route route : { byButton, dropOnLibrary })
         for (const auto& e : edits)
         {
-            SCOPED_TRACE (testing::Message() << e.what << (route == copyToLibrary ? ", copy to library" : ", drop on the library"));
+            SCOPED_TRACE (testing::Message() << e.what << (route == byButton ? ", copy to library" : ", drop on the library"));
             const int i = sound++;
             main->soundPanel->userList.selectRow (i);
             ASSERT_TRUE (sameSound (user[i], library[i]));
@@ -141,17 +141,7 @@ TEST_F (CommandsTest, EditedSoundsReachTheLibraryThatHoldsTheirOriginal)
             }
 
             const int before = library.size();
-            if (route == copyToLibrary)
-            {
-                command (9);
-            }
-            else
-            {
-                juce::SparseSet<int> rows;
-                rows.addRange ({ i, i + 1 });
-                const juce::var dragged = main->soundPanel->userList.getDragSourceDescription (rows);
-                main->soundPanel->libraryList.itemDropped ({ dragged, nullptr, { 20, 8 } });
-            }
+            copyToLibrary (i, route == dropOnLibrary);
 
             if (e.cc < 0)
             {
@@ -186,17 +176,7 @@ TEST_F (CommandsTest, ASoundThatSharesAFingerprintIsCopiedToTheLibrary)
         main->soundPanel->userList.selectRow (i);
 
         const int before = library.size();
-        if (! drop)
-        {
-            command (9);
-        }
-        else
-        {
-            juce::SparseSet<int> rows;
-            rows.addRange ({ i, i + 1 });
-            const juce::var dragged = main->soundPanel->userList.getDragSourceDescription (rows);
-            main->soundPanel->libraryList.itemDropped ({ dragged, nullptr, { 20, 8 } });
-        }
+        copyToLibrary (i, drop);
         ASSERT_EQ (library.size(), before + 1);
         EXPECT_EQ (library[before][20], 1u);
         EXPECT_EQ (library[before][21], 2u);

@@ -47,14 +47,6 @@ std::vector<uint32_t> word20s (const SoundVector& v)
         values.push_back (r.w[20]);
     return values;
 }
-
-std::vector<uint8_t> fileOf (std::initializer_list<std::vector<uint8_t>> dumps)
-{
-    std::vector<uint8_t> bytes;
-    for (const auto& d : dumps)
-        append (bytes, d);
-    return bytes;
-}
 } // namespace
 
 TEST (SameSound, TheTwinsShareTheirFingerprintButNotTheirDumps)
@@ -95,14 +87,14 @@ TEST (SameSound, LoadsKeepBothTwinsAndOneCopyOfASound)
         std::vector<uint32_t> word20;  // of the list afterwards
     };
     const Case cases[] = {
-        { "an empty library loads both", {}, fileOf ({ a, b }), true, false, 2, { 0, 1 } },
-        { "a library holding one loads the other", { t.a }, fileOf ({ b }), true, false, 1, { 0, 1 } },
-        { "a library holding one loads both", { t.b }, fileOf ({ a, b }), true, false, 1, { 1, 0 } },
-        { "the user list: the second goes past its end", { other }, fileOf ({ a, b }), false, false, 2, { 0, 1 } },
-        { "the user list, empty", {}, fileOf ({ a, b }), false, false, 2, { 0, 1 } },
-        { "the memory import", {}, fileOf ({ a, b }), true, true, 2, { 0, 1 } },
-        { "one sound at two programs", {}, fileOf ({ a, aAgain }), true, false, 1, { 0 } },
-        { "one sound at two programs, past the user list's end", { other }, fileOf ({ b, a, aAgain }), false, false, 2, { 1, 0 } },
+        { "an empty library loads both", {}, joined ({ a, b }), true, false, 2, { 0, 1 } },
+        { "a library holding one loads the other", { t.a }, joined ({ b }), true, false, 1, { 0, 1 } },
+        { "a library holding one loads both", { t.b }, joined ({ a, b }), true, false, 1, { 1, 0 } },
+        { "the user list: the second goes past its end", { other }, joined ({ a, b }), false, false, 2, { 0, 1 } },
+        { "the user list, empty", {}, joined ({ a, b }), false, false, 2, { 0, 1 } },
+        { "the memory import", {}, joined ({ a, b }), true, true, 2, { 0, 1 } },
+        { "one sound at two programs", {}, joined ({ a, aAgain }), true, false, 1, { 0 } },
+        { "one sound at two programs, past the user list's end", { other }, joined ({ b, a, aAgain }), false, false, 2, { 1, 0 } },
     };
     for (const auto& c : cases)
     {

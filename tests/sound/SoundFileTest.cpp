@@ -439,14 +439,6 @@ std::vector<std::string> trimmedNames (const SoundVector& v)
     return names;
 }
 
-std::vector<uint8_t> joined (std::initializer_list<std::vector<uint8_t>> parts)
-{
-    std::vector<uint8_t> bytes;
-    for (const auto& p : parts)
-        append (bytes, p);
-    return bytes;
-}
-
 std::vector<uint8_t> namedDump (const char* name, int seed)
 {
     return dumpOf (namedRecord (name, seed), static_cast<uint8_t> (seed & 0x7F));
