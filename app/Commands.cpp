@@ -2,6 +2,7 @@
 #include <cstdio>
 #include "app/MainContentComponent.h"
 #include "app/FileDialogs.h"
+#include "app/FileFailureBox.h"
 #include "app/TransferDisplay.h"
 #include "controls/zbutton.h"
 #include "library/SoundListEditing.h"
@@ -168,16 +169,17 @@ void MainContentComponent::runFileCommand (int id)
     const bool loading = id == 0 || id == 2;
     const bool user = id == 0 || id == 1;
 
-    const juce::File file = loading ? fileDialogs().chooseFileToOpen (titles[id], "*.ksx;*.mid")
-                                    : fileDialogs().chooseFileToSave (titles[id], "*.ksx");
-    if (file == juce::File())
+    // The path as the file system's bytes, which need not be UTF-8.
+    const std::string path = loading ? fileDialogs().chooseFileToOpen (titles[id], "*.ksx;*.mid")
+                                     : fileDialogs().chooseFileToSave (titles[id], "*.ksx");
+    if (path.empty())
         return;
 
-    const juce::String path = file.getFullPathName();
+    FileProblem problem = FileProblem::none;
     if (user && loading)
     {
         // The file is read first; the lock is held only while its sounds go in.
-        loadSoundFile (&userSounds, path.toRawUTF8(), false, &userSoundsLock);
+        loadSoundFile (&userSounds, path.c_str(), false, &userSoundsLock, &problem);
     }
     else if (user)
     {
@@ -191,17 +193,24 @@ void MainContentComponent::runFileCommand (int id)
         }
         catch (const std::bad_alloc&)
         {
-            return;
+            problem = FileProblem::noMemory;
         }
-        writeSoundFile (bytes, path.toRawUTF8());
+        if (problem == FileProblem::none)
+            writeSoundFile (bytes, path.c_str(), &problem);
     }
     else if (loading)
-        loadSoundFile (&librarySounds, path.toRawUTF8(), true);
+        loadSoundFile (&librarySounds, path.c_str(), true, nullptr, &problem);
     else
-        saveSoundFile (&librarySounds, path.toRawUTF8());
+        saveSoundFile (&librarySounds, path.c_str(), &problem);
 
     if (loading && soundPanel != nullptr)
         (user ? soundPanel->userList : soundPanel->libraryList).refresh();
+    if (problem == FileProblem::none)
+        return;
+    if (loading)
+        FileFailureBox::showLoadFailures ({ { path, problem } });
+    else
+        FileFailureBox::showSaveFailure ({ path, problem });
 }
 
 void MainContentComponent::requestSounds()

@@ -1,9 +1,8 @@
 #include "library/SoundListEditing.h"
 
-#include <unordered_set>
-
 #include "sound/SoundFile.h"
 #include "sound/SoundRecord.h"
+#include "sound/StoringRules.h"
 
 SoundVector* dragSourceSounds = nullptr;
 
@@ -26,16 +25,18 @@ void appendIfAbsent (SoundVector* target, const SoundVector* source, const std::
 {
     // As they would be saved: a stored fingerprint may be stale (edits through the editor cache and of
     // the engine type leave it as it was) or cleared (0 for every other edited sound), and a sound
-    // saved and loaded again has its cache filled.
-    std::unordered_set<uint64_t> present;
-    present.reserve (static_cast<size_t> (target->size() + static_cast<int> (rows.size())) * 2);
-
-    for (const auto& r : target->records)
-        present.insert (savedFingerprint (&r));
+    // saved and loaded again has its cache filled. References below the target's first size name
+    // its records, the others the source's.
+    const size_t size = static_cast<size_t> (target->size());
+    SavedSounds present ([&] (size_t ref, uint8_t* out)
+                         { savedForm (ref < size ? &(*target)[static_cast<int> (ref)] : &(*source)[static_cast<int> (ref - size)], out); });
+    present.reserve (size + rows.size());
+    for (size_t i = 0; i < size; ++i)
+        present.insert (savedFingerprint (&(*target)[static_cast<int> (i)]), i);
 
     // Whole copies, stored fingerprint and all; a copy appended here counts as present.
     for (const int i : rows)
-        if (i >= 0 && i < source->size() && present.insert (savedFingerprint (&(*source)[i])).second)
+        if (i >= 0 && i < source->size() && present.insert (savedFingerprint (&(*source)[i]), size + static_cast<size_t> (i)))
             target->append ((*source)[i]);
 }
 

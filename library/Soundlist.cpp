@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "app/FileDialogs.h"
+#include "app/FileFailureBox.h"
 #include "app/InstrumentLink.h"
 #include "library/SoundListEditing.h"
 #include "library/SoundPanel.h"
@@ -415,11 +417,20 @@ void Soundlist::filesDropped (const juce::StringArray& files, int, int)
         return;
 
     sounds->dropRow = -1;
-    // Each file is read first; the user list's lock is held only while its sounds go in.
+    // Each file is read first; the user list's lock is held only while its sounds go in. The
+    // paths hold the bytes that the file system names the files by.
     const bool user = sounds->isUserList != 0;
-    for (const auto& path : files)
-        loadSoundFile (sounds, path.toRawUTF8(), ! user, user ? &userSoundsLock : nullptr);
+    std::vector<FileFailureBox::Failure> failures;
+    for (const auto& text : files)
+    {
+        const std::string path = pathBytes (text);
+        FileProblem problem = FileProblem::none;
+        loadSoundFile (sounds, path.c_str(), ! user, user ? &userSoundsLock : nullptr, &problem);
+        if (problem != FileProblem::none)
+            failures.push_back ({ path, problem });
+    }
     refresh();
+    FileFailureBox::showLoadFailures (failures);
 }
 
 bool Soundlist::isInterestedInFileDrag (const juce::StringArray& files)

@@ -6,21 +6,43 @@
 #include <vector>
 #include "sound/SoundRecord.h"
 
+// Why a load or a save failed, as the user is told.
+enum class FileProblem
+{
+    none,
+    readOnly,      // the folder or the disk takes no writes
+    diskFull,
+    isFolder,
+    notRegular,    // a FIFO, a device, a socket
+    notFound,      // the file, or the folder it would be in, is not there
+    noPermission,
+    noSound,       // the file was read and holds no sound dump
+    unreadable,    // the disk failed while the file was read: only its first part was loaded
+    noMemory,
+    diskError      // any other failure of the system
+};
+// The problem that an errno value stands for.
+FileProblem fileProblemOf (int error);
+
 // Bytes written, -1 for an empty list, -2 when the user may not write the file, it cannot be
 // written (the old file is kept) or the target is no regular file (a FIFO or a device is left
-// alone). The file is replaced through a temporary file beside it, or written in place where none
-// can be made there.
-int saveSoundFile (SoundVector* list, const char* path);
+// alone); on -2 `problem`, when given, says why. The file is replaced through a temporary file
+// beside it, or written in place where none can be made there. What is returned is what the disk
+// holds afterwards: the new bytes on success, else the old file (in place, unless the old bytes
+// could not be put back either).
+int saveSoundFile (SoundVector* list, const char* path, FileProblem* problem = nullptr);
 // The two halves of a save, so that a list under a lock is let go before the write: the file's
 // bytes (each record normalised in the list itself first; may throw std::bad_alloc), and their
 // write as saveSoundFile does it (-1 for no bytes).
 std::vector<uint8_t> encodeSoundFile (SoundVector* list);
-int writeSoundFile (const std::vector<uint8_t>& bytes, const char* path);
+int writeSoundFile (const std::vector<uint8_t>& bytes, const char* path, FileProblem* problem = nullptr);
 // Dumps stored, or -2 when the file cannot be opened, is no regular file, or its dumps do not fit
 // in memory; on -2 the list is as it was. The file is read first and `listLock`, when given, is
-// held only while the dumps go into the list.
+// held only while the dumps go into the list. `problem`, when given, says why a load failed, that
+// the file holds no sound (0 stored), or that it could not be read to its end (the sounds before
+// are stored); it is none otherwise, also when every sound was there already.
 int loadSoundFile (SoundVector* list, const char* path, bool append,
-                   const juce::CriticalSection* listLock = nullptr);
+                   const juce::CriticalSection* listLock = nullptr, FileProblem* problem = nullptr);
 // Dumps stored; 0 when the scan ends at an F0 not followed by 0x7D; -2 without memory for them.
 int importSoundDumps (SoundVector* list, const uint8_t* data, int length, bool append);
 

@@ -27,8 +27,8 @@ namespace
 {
 struct AnsweringDialogs : FileDialogs
 {
-    juce::File chooseFileToOpen (const juce::String&, const juce::String&) override { return answer; }
-    juce::File chooseFileToSave (const juce::String&, const juce::String&) override { return answer; }
+    std::string chooseFileToOpen (const juce::String&, const juce::String&) override { return answer.getFullPathName().toStdString(); }
+    std::string chooseFileToSave (const juce::String&, const juce::String&) override { return answer.getFullPathName().toStdString(); }
     int askSoundsetDump() override { return dumpCancelled; }
     juce::File answer;
 };
@@ -535,6 +535,16 @@ TEST_F (BadFiles, LoadsUnderAnAddressSpaceLimit)
     auto oneSoundRepeated = folder.getChildFile ("one-sound-repeated.ksx");
     ASSERT_TRUE (writeDumps (refusedThenOne, 100000, Dumps::badChecksums, namedDump ("After The Damage", 0)));
     ASSERT_TRUE (writeDumps (oneSoundRepeated, 100000, Dumps::sameSound));
+    // 64 MB of the five bytes that begin a dump, each cut short by the next, then one sound.
+    auto damagedHeaders = folder.getChildFile ("damaged-headers.ksx");
+    {
+        MidiBytes headers;
+        for (int i = 0; i < (64 << 20) / 5; ++i)
+            headers.insert (headers.end(), { 0xF0, 0x7D, 0x2B, 0x00, 0x10 });
+        const auto last = namedDump ("After The Headers", 0);
+        headers.insert (headers.end(), last.begin(), last.end());
+        ASSERT_TRUE (damagedHeaders.replaceWithData (headers.data(), headers.size()));
+    }
 
     struct Row
     {
@@ -557,6 +567,10 @@ TEST_F (BadFiles, LoadsUnderAnAddressSpaceLimit)
         { refusedThenOne, 250 * megabyte, true, 1, 29, 28, "Tines", "After The Damage" },
         { refusedThenOne, 250 * megabyte, false, 1, 29, 28, "Tines", "After The Damage" },
         { oneSoundRepeated, 250 * megabyte, true, 1, 29, 28, "Tines", "Many" },
+        // What a load into the user list keeps grows with the sounds, not with what it reads.
+        { oneSoundRepeated, 128 * megabyte, false, 28, 28, 0, "Many", "Many" },
+        { damagedHeaders, 128 * megabyte, false, 1, 29, 28, "Tines", "After The Headers" },
+        { damagedHeaders, 128 * megabyte, true, 1, 29, 28, "Tines", "After The Headers" },
     };
     for (const auto& row : rows)
     {

@@ -83,8 +83,8 @@ std::vector<Sync> syncsSeen()
 
 struct AnsweringDialogs : FileDialogs
 {
-    juce::File chooseFileToOpen (const juce::String&, const juce::String&) override { return answer; }
-    juce::File chooseFileToSave (const juce::String&, const juce::String&) override { return answer; }
+    std::string chooseFileToOpen (const juce::String&, const juce::String&) override { return answer.getFullPathName().toStdString(); }
+    std::string chooseFileToSave (const juce::String&, const juce::String&) override { return answer.getFullPathName().toStdString(); }
     int askSoundsetDump() override { return dumpCancelled; }
     juce::File answer;
 };

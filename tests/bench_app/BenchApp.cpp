@@ -190,8 +190,8 @@ BENCHMARK (BM_KEditorPeakRss)->Unit (benchmark::kMillisecond)->Iterations (3);
 
 struct AnsweringDialogs : FileDialogs
 {
-    juce::File chooseFileToOpen (const juce::String&, const juce::String&) override { return file; }
-    juce::File chooseFileToSave (const juce::String&, const juce::String&) override { return file; }
+    std::string chooseFileToOpen (const juce::String&, const juce::String&) override { return file.getFullPathName().toStdString(); }
+    std::string chooseFileToSave (const juce::String&, const juce::String&) override { return file.getFullPathName().toStdString(); }
     int askSoundsetDump() override { return dumpCancelled; }
     juce::File file;
 };

@@ -4,17 +4,23 @@
 #include <algorithm>
 #include <cstring>
 #include "app/InstrumentLink.h"
+#include "library/SoundPanel.h"
 
-juce::File ScriptedDialogs::chooseFileToOpen (const juce::String& title, const juce::String& patterns)
+std::string ScriptedDialogs::chooseFileToOpen (const juce::String& title, const juce::String& patterns)
 {
     asked.push_back ({ "open", title, patterns });
-    return answerFile;
+    return answer();
 }
 
-juce::File ScriptedDialogs::chooseFileToSave (const juce::String& title, const juce::String& patterns)
+std::string ScriptedDialogs::chooseFileToSave (const juce::String& title, const juce::String& patterns)
 {
     asked.push_back ({ "save", title, patterns });
-    return answerFile;
+    return answer();
+}
+
+std::string ScriptedDialogs::answer() const
+{
+    return ! answerPath.empty() ? answerPath : answerFile.getFullPathName().toStdString();
 }
 
 int ScriptedDialogs::askSoundsetDump()
@@ -59,6 +65,19 @@ void CommandsTest::command (int id)
     juce::TextButton button;
     button.setCommandToTrigger (nullptr, id, false);
     main->buttonClicked (&button);
+}
+
+void CommandsTest::copyToLibrary (int row, bool byDrag)
+{
+    if (! byDrag)
+    {
+        command (9);
+        return;
+    }
+    juce::SparseSet<int> rows;
+    rows.addRange ({ row, row + 1 });
+    const juce::var dragged = main->soundPanel->userList.getDragSourceDescription (rows);
+    main->soundPanel->libraryList.itemDropped ({ dragged, nullptr, { 20, 8 } });
 }
 
 std::vector<MidiBytes> CommandsTest::sentSinceLast()

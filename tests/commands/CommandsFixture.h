@@ -20,11 +20,13 @@ struct ScriptedDialogs : FileDialogs
         juce::String patterns;
     };
 
-    juce::File chooseFileToOpen (const juce::String& title, const juce::String& patterns) override;
-    juce::File chooseFileToSave (const juce::String& title, const juce::String& patterns) override;
+    std::string chooseFileToOpen (const juce::String& title, const juce::String& patterns) override;
+    std::string chooseFileToSave (const juce::String& title, const juce::String& patterns) override;
     int askSoundsetDump() override;
+    std::string answer() const;
 
     juce::File answerFile;  // a default File is a cancel
+    std::string answerPath;  // bytes, when not empty: answered instead of answerFile
     int answerDump = dumpCancelled;
     std::vector<Question> asked;
 };
@@ -37,6 +39,8 @@ protected:
 
     // Runs a command as a click of a button carrying that id would.
     void command (int id);
+    // The user sound at `row` to the library: selected and "Copy to library", or dragged there.
+    void copyToLibrary (int row, bool byDrag);
     // What reached the instrument's output since the last call (after pending notifications).
     std::vector<MidiBytes> sentSinceLast();
     // A fresh folder for the test's files, removed afterwards.

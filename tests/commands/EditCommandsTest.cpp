@@ -119,15 +119,15 @@ TEST_F (CommandsTest, EditedSoundsReachTheLibraryThatHoldsTheirOriginal)
         { "engine CC 22", 22, -1 },  // the next engine after the sound's own
         { "no edit", -1, 0 },
     };
-    enum Route { copyToLibrary, dropOnLibrary };
+    enum Route { byButton, dropOnLibrary };
 
     auto& user = main->userSounds;
     auto& library = main->librarySounds;
     int sound = 0;
-    for (const Route route : { copyToLibrary, dropOnLibrary })
+    for (const Route route : { byButton, dropOnLibrary })
         for (const auto& e : edits)
         {
-            SCOPED_TRACE (testing::Message() << e.what << (route == copyToLibrary ? ", copy to library" : ", drop on the library"));
+            SCOPED_TRACE (testing::Message() << e.what << (route == byButton ? ", copy to library" : ", drop on the library"));
             const int i = sound++;
             main->soundPanel->userList.selectRow (i);
             ASSERT_TRUE (sameSound (user[i], library[i]));
@@ -141,17 +141,7 @@ TEST_F (CommandsTest, EditedSoundsReachTheLibraryThatHoldsTheirOriginal)
             }
 
             const int before = library.size();
-            if (route == copyToLibrary)
-            {
-                command (9);
-            }
-            else
-            {
-                juce::SparseSet<int> rows;
-                rows.addRange ({ i, i + 1 });
-                const juce::var dragged = main->soundPanel->userList.getDragSourceDescription (rows);
-                main->soundPanel->libraryList.itemDropped ({ dragged, nullptr, { 20, 8 } });
-            }
+            copyToLibrary (i, route == dropOnLibrary);
 
             if (e.cc < 0)
             {
@@ -161,6 +151,36 @@ TEST_F (CommandsTest, EditedSoundsReachTheLibraryThatHoldsTheirOriginal)
             EXPECT_EQ (library.size(), before + 1);
             EXPECT_TRUE (library.size() > before && sameSound (library[before], user[i]));
         }
+}
+
+// A user sound that differs from a library sound by 1 in word 20 and by 2 in word 21 has the same
+// fingerprint (the first change, shifted once by the next step, is undone by the second); it is
+// another sound all the same, and "Copy to library" and a drop on the library add it.
+TEST_F (CommandsTest, ASoundThatSharesAFingerprintIsCopiedToTheLibrary)
+{
+    auto& user = main->userSounds;
+    auto& library = main->librarySounds;
+    for (const bool drop : { false, true })
+    {
+        SCOPED_TRACE (drop ? "drop on the library" : "copy to library");
+        const int i = drop ? 4 : 3;
+        library[i][20] = 0;
+        library[i][21] = 0;
+        computeFingerprint (&library[i]);
+        user[i] = library[i];
+        user[i][20] = 1;
+        user[i][21] = 2;
+        computeFingerprint (&user[i]);
+        ASSERT_EQ (user[i].fingerprintLow(), library[i].fingerprintLow());
+        ASSERT_EQ (user[i].fingerprintHigh(), library[i].fingerprintHigh());
+        main->soundPanel->userList.selectRow (i);
+
+        const int before = library.size();
+        copyToLibrary (i, drop);
+        ASSERT_EQ (library.size(), before + 1);
+        EXPECT_EQ (library[before][20], 1u);
+        EXPECT_EQ (library[before][21], 2u);
+    }
 }
 
 TEST_F (CommandsTest, ContentPageButtonsRunTheirCommands)

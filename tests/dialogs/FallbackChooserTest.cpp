@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <sys/stat.h>
 
 #include "app/FileDialogs.h"
 #include "controls/Look.h"
@@ -121,6 +122,7 @@ TEST_F (FallbackChooserLook, TitleLabelAndPathReadOnTheDarkLook)
 struct FallbackSave : WithLook, juce::Timer
 {
     TempFolder temp;
+    juce::File root = temp.folder;  // where the chooser is taken to
     juce::String typed;
     juce::String overwriteAnswer;  // the button pressed if asked about an existing file
     bool askedAboutOverwrite = false;
@@ -147,9 +149,9 @@ struct FallbackSave : WithLook, juce::Timer
             auto* save = buttonLabelled (*dialog, "Save");
             if (browser == nullptr || save == nullptr)
                 return;
-            if (browser->getRoot() != temp.folder)
+            if (browser->getRoot() != root)
             {
-                browser->setRoot (temp.folder);
+                browser->setRoot (root);
                 browser->setFileName (typed);
             }
             else if (save->isEnabled())
@@ -157,7 +159,7 @@ struct FallbackSave : WithLook, juce::Timer
         }
     }
 
-    juce::File save()
+    std::string save()
     {
         startTimer (100);
         const auto chosen = FileDialogs().chooseFileToSave ("Save K content...", "*.ksx");
@@ -172,7 +174,10 @@ TEST_F (FallbackSave, NameWithoutExtensionIsSavedAsKsx)
     const Case cases[] = {
         { "set1",      nullptr,    "",          "set1.ksx",  false },
         { "set1.ksx",  nullptr,    "",          "set1.ksx",  false },
-        { "notes.txt", nullptr,    "",          "notes.txt", false },
+        { "SET1.KSX",  nullptr,    "",          "SET1.KSX",  false },
+        // A dot in the name is no extension that the load dialogs show.
+        { "Gig v1.2",  nullptr,    "",          "Gig v1.2.ksx", false },
+        { "notes.txt", nullptr,    "",          "notes.txt.ksx", false },
         // The chooser asked about "set1"; "set1.ksx" is another file, and it is asked about too.
         { "set1",      "set1.ksx", "Overwrite", "set1.ksx",  true },
         { "set1",      "set1.ksx", "Cancel",    nullptr,     true },
@@ -192,7 +197,17 @@ TEST_F (FallbackSave, NameWithoutExtensionIsSavedAsKsx)
         askedAboutOverwrite = false;
 
         const auto chosen = save();
-        EXPECT_EQ (chosen.getFullPathName(), c.saved != nullptr ? temp.folder.getChildFile (c.saved).getFullPathName() : "");
+        EXPECT_EQ (chosen, c.saved != nullptr ? temp.folder.getChildFile (c.saved).getFullPathName().toStdString() : "");
         EXPECT_EQ (askedAboutOverwrite, c.asked);
     }
+}
+
+// A folder whose name is not UTF-8: the path that comes back holds its bytes.
+TEST_F (FallbackSave, AFolderWhoseNameIsNotUtf8)
+{
+    const std::string folder = pathBytes (temp.folder.getFullPathName()) + "/Kl\xE4nge";
+    ASSERT_EQ (::mkdir (folder.c_str(), 0755), 0);
+    root = juce::File (pathText (folder));
+    typed = "Live";
+    EXPECT_EQ (save(), folder + "/Live.ksx");
 }

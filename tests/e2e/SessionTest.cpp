@@ -35,8 +35,8 @@ namespace
 {
 struct AnsweringDialogs : FileDialogs
 {
-    juce::File chooseFileToOpen (const juce::String&, const juce::String&) override { return file; }
-    juce::File chooseFileToSave (const juce::String&, const juce::String&) override { return file; }
+    std::string chooseFileToOpen (const juce::String&, const juce::String&) override { return file.getFullPathName().toStdString(); }
+    std::string chooseFileToSave (const juce::String&, const juce::String&) override { return file.getFullPathName().toStdString(); }
     int askSoundsetDump() override { return dumpWithPresets; }
     juce::File file;
 };

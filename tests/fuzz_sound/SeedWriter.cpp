@@ -60,6 +60,13 @@ int main (int argc, char** argv)
     smf.insert (smf.end(), { 0x00, 0xFF, 0x2F, 0x00 });
     ok &= writeSeed (dir, "smf-one-dump.mid", smf);
 
+    // In packets: F0 alone, then a length in three bytes, a clock and a note between two packets.
+    std::vector<uint8_t> packets = { 0x00, 0xF0, 0x00, 0x00, 0xF7, 0x80, 0x82, 0x00 };
+    packets.insert (packets.end(), d0.begin() + 1, d0.begin() + 257);
+    packets.insert (packets.end(), { 0x00, 0xF7, 0x01, 0xF8, 0x00, 0x90, 0x3C, 0x40, 0x00, 0xF7, 0x88, 0x31 });
+    packets.insert (packets.end(), d0.begin() + 257, d0.end());
+    ok &= writeSeed (dir, "smf-packets", packets);
+
     auto shortDump = dump (3);
     shortDump.resize (1290);
     shortDump.back() = 0x7F;

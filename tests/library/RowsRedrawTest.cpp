@@ -18,7 +18,7 @@ juce::String trimmedName (const SoundRecord& r) { return juce::String (r.nameTex
 // The file dialog, answered with one file.
 struct AnsweredDialogs : FileDialogs
 {
-    juce::File chooseFileToOpen (const juce::String&, const juce::String&) override { return file; }
+    std::string chooseFileToOpen (const juce::String&, const juce::String&) override { return file.getFullPathName().toStdString(); }
     juce::File file;
 };
 

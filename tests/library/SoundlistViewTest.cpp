@@ -1,5 +1,6 @@
 // The list view: row texts and drawing, the selection kept in the records, rename, file drop.
 #include <functional>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 #include "library/flt.h"
@@ -439,4 +440,53 @@ TEST_F (FileDropFixture, OnTheLibraryNewSoundsOfEveryFileAreAppendedInOrder)
 
     EXPECT_EQ (trimmedNamesOf (lib), (std::vector<std::string> { "s0", "a0", "a1", "b1" }));
     EXPECT_EQ (view.list.getNumRows(), 4);
+}
+
+// A drop from a file manager names its files in a text/uri-list, percent-encoded; JUCE's X11 drop
+// decodes each line as below. A name that is not UTF-8 (and one with a "+") is the file loaded.
+TEST_F (FileDropFixture, ANameThatIsNotUtf8IsTheFileDropped)
+{
+    const std::string folder = dir.getFullPathName().toStdString() + "/Kl\xE4nge";
+    ASSERT_EQ (::mkdir (folder.c_str(), 0755), 0);
+    const std::string names[] = { folder + "/Sounds \xE9t\xE9.ksx", folder + "/Gig+1.ksx" };
+    const char* const lines[] = { "/Kl%E4nge/Sounds%20%E9t%E9.ksx", "/Kl%E4nge/Gig+1.ksx" };
+    const char* const prefixes[] = { "e", "p" };
+    for (int i = 0; i < 2; ++i)
+    {
+        SCOPED_TRACE (lines[i]);
+        SoundVector sounds = makeList (2, false, prefixes[i]);
+        ASSERT_EQ (saveSoundFile (&sounds, names[i].c_str()), 2 * soundDumpLength);
+        const juce::String line = "file://" + dir.getFullPathName() + lines[i];
+        const auto dropped = juce::URL::removeEscapeChars (line.replace ("+", "%2B").replace ("file://", juce::String(), true));
+        SoundVector lib;
+        ListView view (lib, false);
+        view.list.filesDropped ({ dropped }, 0, 0);
+        EXPECT_EQ (trimmedNamesOf (lib), (std::vector<std::string> { std::string (prefixes[i]) + "0", std::string (prefixes[i]) + "1" }));
+    }
+}
+
+// Files of a drop that cannot be loaded are told in one box, each with its reason; the others load.
+TEST_F (FileDropFixture, FilesThatCannotBeLoadedAreToldInOneBox)
+{
+    const auto good = writeFile ("good.ksx", makeList (1, false, "g"));
+    const auto empty = dir.getChildFile ("empty.ksx");
+    ASSERT_TRUE (empty.create());
+    const auto folder = dir.getChildFile ("folder.ksx");
+    ASSERT_TRUE (folder.createDirectory());
+    SoundVector lib;
+    ListView view (lib, false);
+    view.list.filesDropped ({ empty.getFullPathName(), good, folder.getFullPathName() }, 0, 0);
+    EXPECT_EQ (trimmedNamesOf (lib), (std::vector<std::string> { "g0" }));
+
+    std::vector<juce::AlertWindow*> boxes;
+    auto& desktop = juce::Desktop::getInstance();
+    for (int i = 0; i < desktop.getNumComponents(); ++i)
+        if (auto* box = dynamic_cast<juce::AlertWindow*> (desktop.getComponent (i));
+            box != nullptr && box->isShowing() && box->getDescription().contains ("empty.ksx"))
+            boxes.push_back (box);
+    ASSERT_EQ (boxes.size(), 1u);
+    const auto d = dir.getFullPathName();
+    EXPECT_EQ (boxes[0]->getDescription(), "Not loaded. Could not load \"empty.ksx\" in " + d + ": no sound found in it.\n"
+                                           "Could not load \"folder.ksx\" in " + d + ": it is a folder.");
+    boxes[0]->triggerButtonClick ("OK");
 }

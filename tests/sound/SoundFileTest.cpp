@@ -439,14 +439,6 @@ std::vector<std::string> trimmedNames (const SoundVector& v)
     return names;
 }
 
-std::vector<uint8_t> joined (std::initializer_list<std::vector<uint8_t>> parts)
-{
-    std::vector<uint8_t> bytes;
-    for (const auto& p : parts)
-        append (bytes, p);
-    return bytes;
-}
-
 std::vector<uint8_t> namedDump (const char* name, int seed)
 {
     return dumpOf (namedRecord (name, seed), static_cast<uint8_t> (seed & 0x7F));
@@ -664,6 +656,53 @@ TEST (SoundFilePlaces, StandardMidiFiles)
     SoundVector places = listOf (3);
     EXPECT_EQ (loadBytes (&places, file, false), 1);
     EXPECT_EQ (trimmedNames (places), (std::vector<std::string> { "Sound 0", "B", "Sound 2" }));
+}
+
+// Every form in which a Standard MIDI File may hold a dump, written out byte by byte: a length in
+// more bytes than it needs, a first packet that ends before 7D 2B (F0 alone too), packets of one
+// byte, and a merged track's clock and notes between two packets. Each dump keeps its place.
+TEST (SoundFilePlaces, EveryEventFormOfADumpKeepsItsPlace)
+{
+    const auto a = namedDump ("A", 1);
+    const auto b = namedDump ("B", 2);
+    const auto from = [&a] (size_t first, size_t end) { return std::vector<uint8_t> (a.begin() + static_cast<long> (first), a.begin() + static_cast<long> (end)); };
+    const size_t n = a.size();  // 1330: F0, then 7D 2B .. F7
+
+    std::vector<uint8_t> oneBytePackets = { 0x00, 0xF0, 0x00 };
+    for (size_t i = 1; i < n; ++i)
+        append (oneBytePackets, { 0x00, 0xF7, 0x01, a[i] });
+
+    struct Case { const char* what; std::vector<uint8_t> event; };
+    const Case cases[] = {
+        { "a length in two bytes", joined ({ { 0x00, 0xF0, 0x8A, 0x31 }, from (1, n) }) },
+        { "a length in three bytes", joined ({ { 0x00, 0xF0, 0x80, 0x8A, 0x31 }, from (1, n) }) },
+        { "a length in four bytes", joined ({ { 0x00, 0xF0, 0x80, 0x80, 0x8A, 0x31 }, from (1, n) }) },
+        { "F0 alone, then the rest", joined ({ { 0x00, 0xF0, 0x00, 0x00, 0xF7, 0x8A, 0x31 }, from (1, n) }) },
+        { "F0 01 7D, then the rest", joined ({ { 0x00, 0xF0, 0x01, 0x7D, 0x00, 0xF7, 0x8A, 0x30 }, from (2, n) }) },
+        { "packets of one byte", oneBytePackets },
+        { "a clock between two packets",
+          joined ({ { 0x00, 0xF0, 0x82, 0x00 }, from (1, 257), { 0x00, 0xF7, 0x01, 0xF8 }, { 0x00, 0xF7, 0x88, 0x31 }, from (257, n) }) },
+        { "a note of a merged track between two packets",
+          joined ({ { 0x00, 0xF0, 0x82, 0x00 }, from (1, 257), { 0x00, 0x90, 0x3C, 0x40 }, { 0x00, 0xF7, 0x88, 0x31 }, from (257, n) }) },
+        { "notes in running status, a clock and a controller between two packets",
+          joined ({ { 0x00, 0xF0, 0x82, 0x00 }, from (1, 257),
+                    { 0x00, 0x90, 0x3C, 0x40, 0x10, 0x3C, 0x00, 0x00, 0xF7, 0x01, 0xF8, 0x05, 0xB0, 0x40, 0x7F },
+                    { 0x00, 0xF7, 0x88, 0x31 }, from (257, n) }) },
+        { "F0 alone, a clock, then the rest",
+          joined ({ { 0x00, 0xF0, 0x00, 0x00, 0xF7, 0x01, 0xF8, 0x00, 0xF7, 0x8A, 0x31 }, from (1, n) }) },
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        const auto file = joined ({ midiHeader (0, 1), chunk ("MTrk", joined ({ c.event, sysexEvent (b), endOfTrack })) });
+        SoundVector places = listOf (4);
+        EXPECT_EQ (loadBytes (&places, file, false), 2);
+        EXPECT_EQ (trimmedNames (places), (std::vector<std::string> { "A", "B", "Sound 2", "Sound 3" }));
+
+        SoundVector library;
+        EXPECT_EQ (loadBytes (&library, file, true), 2);
+        EXPECT_EQ (trimmedNames (library), (std::vector<std::string> { "A", "B" }));
+    }
 }
 
 // A save through a symbolic link writes the file that the link names, also when that file does

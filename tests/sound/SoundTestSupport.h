@@ -90,3 +90,11 @@ inline void append (std::vector<uint8_t>& to, const std::vector<uint8_t>& bytes)
 {
     to.insert (to.end(), bytes.begin(), bytes.end());
 }
+
+inline std::vector<uint8_t> joined (std::initializer_list<std::vector<uint8_t>> parts)
+{
+    std::vector<uint8_t> bytes;
+    for (const auto& p : parts)
+        append (bytes, p);
+    return bytes;
+}
