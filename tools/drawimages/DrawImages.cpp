@@ -3,6 +3,7 @@
 //   ke_drawimages <png folder> <table .cpp>
 //   ke_drawimages --sheet <scale> <out.png>    contact sheet of all images at that scale
 #include "Painters.h"
+#include "controls/EmbeddedTypeface.h"
 #include "resources/fonts/LcdFont.h"
 #include <cstdio>
 #include <cstring>
@@ -181,7 +182,7 @@ int main (int argc, char** argv)
 {
     if (argc == 4 && juce::String (argv[1]) == "--sheet")
     {
-        art::setTypeface (juce::Typeface::createSystemTypefaceFor (lcdFontData, (size_t) lcdFontSize));
+        art::setTypeface (EmbeddedTypeface::create (lcdFontData, (size_t) lcdFontSize));
         const bool ok = writePng (contactSheet (juce::jlimit (1, 2, juce::String (argv[2]).getIntValue())),
                                   juce::File::getCurrentWorkingDirectory().getChildFile (argv[3]));
         art::setTypeface (nullptr);
@@ -213,7 +214,7 @@ int main (int argc, char** argv)
             return 1;
         }
 
-    art::setTypeface (juce::Typeface::createSystemTypefaceFor (lcdFontData, (size_t) lcdFontSize));
+    art::setTypeface (EmbeddedTypeface::create (lcdFontData, (size_t) lcdFontSize));
 
     const juce::File root = juce::File::getCurrentWorkingDirectory().getChildFile (argv[1]);
     juce::String source;
