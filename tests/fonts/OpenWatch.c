@@ -49,49 +49,35 @@ static mode_t modeOf (int flags, va_list args)
     return (flags & (O_CREAT | O_TMPFILE)) != 0 ? (mode_t) va_arg (args, int) : 0;
 }
 
-int open (const char* path, int flags, ...)
-{
-    REAL ("open", OpenFn);
-    va_list args;
-    va_start (args, flags);
-    const mode_t mode = modeOf (flags, args);
-    va_end (args);
-    note (path);
-    return real (path, flags, mode);
-}
+/* open and openat take a mode only when they create a file. */
+#define WATCH_OPEN(name) \
+    int name (const char* path, int flags, ...) \
+    { \
+        REAL (#name, OpenFn); \
+        va_list args; \
+        va_start (args, flags); \
+        const mode_t mode = modeOf (flags, args); \
+        va_end (args); \
+        note (path); \
+        return real (path, flags, mode); \
+    }
 
-int open64 (const char* path, int flags, ...)
-{
-    REAL ("open64", OpenFn);
-    va_list args;
-    va_start (args, flags);
-    const mode_t mode = modeOf (flags, args);
-    va_end (args);
-    note (path);
-    return real (path, flags, mode);
-}
+#define WATCH_OPENAT(name) \
+    int name (int dir, const char* path, int flags, ...) \
+    { \
+        REAL (#name, OpenAtFn); \
+        va_list args; \
+        va_start (args, flags); \
+        const mode_t mode = modeOf (flags, args); \
+        va_end (args); \
+        note (path); \
+        return real (dir, path, flags, mode); \
+    }
 
-int openat (int dir, const char* path, int flags, ...)
-{
-    REAL ("openat", OpenAtFn);
-    va_list args;
-    va_start (args, flags);
-    const mode_t mode = modeOf (flags, args);
-    va_end (args);
-    note (path);
-    return real (dir, path, flags, mode);
-}
-
-int openat64 (int dir, const char* path, int flags, ...)
-{
-    REAL ("openat64", OpenAtFn);
-    va_list args;
-    va_start (args, flags);
-    const mode_t mode = modeOf (flags, args);
-    va_end (args);
-    note (path);
-    return real (dir, path, flags, mode);
-}
+WATCH_OPEN (open)
+WATCH_OPEN (open64)
+WATCH_OPENAT (openat)
+WATCH_OPENAT (openat64)
 
 /* The forms that _FORTIFY_SOURCE builds call. */
 int __open_2 (const char* path, int flags)
