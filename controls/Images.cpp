@@ -28,17 +28,28 @@ juce::int64 cacheKey (const ImageRow& row)
     return (juce::int64) (juce::pointer_sized_int) row.data;
 }
 
-// Images that decodeAhead started and no getImage has taken yet.
+// An image that decodeAhead started and no getImage has taken yet.
 struct Pending
 {
     const ImageRow* row;
     std::shared_future<juce::Image> image;
 };
-std::vector<Pending> pending;
 
-// The threads of each decodeAhead, joined at the next one or at exit (a std::async future waits
-// for its thread when it goes).
-std::vector<std::future<void>> decoders;
+struct DecodingAhead
+{
+    std::vector<Pending> pending;
+    std::vector<std::future<void>> decoders;
+};
+
+// The pending images and the threads decoding them (a std::async future waits for its thread
+// when it goes). Made on first use, so that at exit it goes, and waits, before the parts of JUCE
+// that a decoding thread uses.
+DecodingAhead& ahead()
+{
+    static DecodingAhead state;
+    return state;
+}
+
 constexpr int decoderThreads = 3;
 
 // Width x height from the PNG's header, to hand out the largest images first.
@@ -55,11 +66,12 @@ juce::Image served (const ImageRow& row, int resolution)
     juce::Image image = juce::ImageCache::getFromHashCode (cacheKey (row));
     if (image.isNull())
     {
-        auto ahead = std::find_if (pending.begin(), pending.end(), [&] (const Pending& p) { return p.row == &row; });
-        if (ahead != pending.end())
+        auto& pending = ahead().pending;
+        auto decoded = std::find_if (pending.begin(), pending.end(), [&] (const Pending& p) { return p.row == &row; });
+        if (decoded != pending.end())
         {
-            image = ahead->image.get();
-            pending.erase (ahead);
+            image = decoded->image.get();
+            pending.erase (decoded);
         }
         else
             image = decodePng (row.data, row.size);
@@ -81,6 +93,7 @@ const ImageRow* findRow (const char* name)
 
 bool isPending (const ImageRow* row)
 {
+    const auto& pending = ahead().pending;
     return std::any_of (pending.begin(), pending.end(), [&] (const Pending& p) { return p.row == row; });
 }
 
@@ -94,7 +107,8 @@ void startDecoding (std::vector<const ImageRow*> rows)
                 rows.end());
     if (rows.empty())
         return;
-    // Pending images are claimed from the futures; the threads of the last batch are done with.
+    // The threads of earlier batches that have finished are let go.
+    auto& decoders = ahead().decoders;
     decoders.erase (std::remove_if (decoders.begin(), decoders.end(), [] (auto& d)
                                     { return d.wait_for (std::chrono::seconds (0)) == std::future_status::ready; }),
                     decoders.end());
@@ -108,7 +122,7 @@ void startDecoding (std::vector<const ImageRow*> rows)
     batch->rows = rows;
     batch->images.resize (rows.size());
     for (size_t i = 0; i < rows.size(); ++i)
-        pending.push_back ({ rows[i], batch->images[i].get_future().share() });
+        ahead().pending.push_back ({ rows[i], batch->images[i].get_future().share() });
     const int threads = (int) std::min (rows.size(), (size_t) decoderThreads);
     for (int t = 0; t < threads; ++t)
         decoders.push_back (std::async (std::launch::async, [batch]
