@@ -5,6 +5,7 @@
 # of those font files, their folder or a system font folder. SHIM is the open-watching preload
 # library, CLOSER tools/test-fresh/close-window, FONTS a folder of .ttf files to offer it. With
 # KE_SHOTS naming a folder, the screen after each step is left there (to compare two builds).
+# Needs xdotool and ImageMagick's import.
 set -u
 exe=$1 shim=$2 closer=$3 source=$4
 work=$(mktemp -d)
@@ -23,7 +24,7 @@ pid=$!
 win=""
 for _ in $(seq 1 150); do
   kill -0 "$pid" 2>/dev/null || { echo "K-Editor exited early"; exit 1; }
-  win=$(xdotool search --onlyvisible --name '^K-Editor$' 2>/dev/null | head -n 1)
+  win=$(xdotool search --pid "$pid" --onlyvisible --name '^K-Editor$' 2>/dev/null | head -n 1)
   [ -n "$win" ] && [ "$(xdotool getwindowgeometry "$win" | sed -n 's/.*Geometry: //p')" = "1024x768" ] && break
   win=""
   sleep 0.1
@@ -33,14 +34,25 @@ sleep 0.5
 
 # Positions in the main window: the four main buttons, the engine selector, the About spot, the
 # content page's user list and its "Dump set" button, the Global dialog's MIDI channel box.
+# Every step must change what the screen shows, so that a click that missed cannot pass for a
+# page that opened without reading a font.
 shot=0
-screenshot() { [ -z "${KE_SHOTS:-}" ] || import -window root "$KE_SHOTS/$(printf %02d $shot)-$1.png"; shot=$((shot + 1)); }
+last=""
+screen() { import -window root rgb:- 2>/dev/null | md5sum | cut -c1-32; }
+changed() {
+  [ -z "${KE_SHOTS:-}" ] || import -window root "$KE_SHOTS/$(printf %02d $shot)-$1.png"
+  shot=$((shot + 1))
+  local now; now=$(screen)
+  [ "$now" != "$last" ] || { echo "the screen did not change at: $1"; exit 1; }
+  last=$now
+}
 step() {
   local what=$1; echo "$what"; shift
   xdotool mousemove --window "$win" "$1" "$2"; sleep 0.3
   [ "$3" = - ] || xdotool click 1
-  sleep "${4:-0.6}"; screenshot "${what// /-}"
+  sleep "${4:-0.6}"; changed "${what// /-}"
 }
+last=$(screen)
 step "tooltip of the user list" 290 170 - 1.5
 step "Sound page" 226 38 click
 step "FM page" 533 733 click
@@ -50,12 +62,12 @@ step "Effects page" 306 38 click
 step "Content page" 146 38 click
 step "Global dialog" 142 733 click
 step "its channel menu" 640 336 click
-xdotool key Escape; sleep 0.4; screenshot menu-closed
+xdotool key Escape; sleep 0.4; changed menu-closed
 step "Global dialog closed" 142 733 click
 step "About box" 838 32 click
 step "About box closed" 512 400 click
 step "soundset question" 169 395 click 1.0
-xdotool key Escape; sleep 0.6; screenshot question-answered
+xdotool key Escape; sleep 0.6; changed question-answered
 kill -0 "$pid" 2>/dev/null || { echo "K-Editor died"; exit 1; }
 
 echo "closing the window"
