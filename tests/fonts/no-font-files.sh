@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # no-font-files.sh KEDITOR SHIM CLOSER FONTS: starts the program with JUCE_FONT_PATH naming a folder
-# of font files, shows a tooltip, every page, the Global dialog with a menu open, the About box and
-# the soundset question, closes the window as its user does, and fails if the program opened any
-# of those font files, their folder or a system font folder. SHIM is the open-watching preload
-# library, CLOSER tools/test-fresh/close-window, FONTS a folder of .ttf files to offer it. With
-# KE_SHOTS naming a folder, the screen after each step is left there (to compare two builds).
-# Needs xdotool and ImageMagick's import.
+# of font files, shows a tooltip, every page, the Global dialog with a menu open, the About box, the
+# soundset question and JUCE's own file chooser, closes the window as its user does, and fails if
+# the program opened any of those font files, their folder or a system font folder. SHIM is the
+# open-watching preload library, CLOSER tools/test-fresh/close-window, FONTS a folder of .ttf
+# files to offer it. With KE_SHOTS naming a folder, the screen after each step is left there (to
+# compare two builds). Needs xdotool and ImageMagick's import.
 set -u
 exe=$1 shim=$2 closer=$3 source=$4
 work=$(mktemp -d)
@@ -19,7 +19,9 @@ for f in "$source"/*.ttf; do ln -s "$f" "$fonts/"; done
 log=$work/opened
 
 "$closer" --before-start || exit 1
-JUCE_FONT_PATH=$fonts KE_OPEN_LOG=$log LD_PRELOAD=$shim "$exe" 2>/dev/null &
+# An empty PATH: JUCE finds neither zenity nor kdialog and opens its own file chooser.
+mkdir "$work/nobin"
+PATH=$work/nobin JUCE_FONT_PATH=$fonts KE_OPEN_LOG=$log LD_PRELOAD=$shim "$exe" 2>/dev/null &
 pid=$!
 win=""
 for _ in $(seq 1 150); do
@@ -33,7 +35,8 @@ done
 sleep 0.5
 
 # Positions in the main window: the four main buttons, the engine selector, the About spot, the
-# content page's user list and its "Dump set" button, the Global dialog's MIDI channel box.
+# content page's user list and its "Dump set" and "Load set" buttons, the Global dialog's MIDI
+# channel box.
 # Every step must change what the screen shows, so that a click that missed cannot pass for a
 # page that opened without reading a font.
 shot=0
@@ -68,6 +71,8 @@ step "About box" 838 32 click
 step "About box closed" 512 400 click
 step "soundset question" 169 395 click 1.0
 xdotool key Escape; sleep 0.6; changed question-answered
+step "file chooser" 169 195 click 1.5
+xdotool key Escape; sleep 0.8; changed chooser-cancelled
 kill -0 "$pid" 2>/dev/null || { echo "K-Editor died"; exit 1; }
 
 echo "closing the window"
