@@ -21,6 +21,8 @@ log=$work/opened
 "$closer" --before-start || exit 1
 # An empty PATH: JUCE finds neither zenity nor kdialog and opens its own file chooser.
 mkdir "$work/nobin"
+# A program built with AddressSanitizer refuses a preload library ahead of its runtime.
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0"
 PATH=$work/nobin JUCE_FONT_PATH=$fonts KE_OPEN_LOG=$log LD_PRELOAD=$shim "$exe" 2>/dev/null &
 pid=$!
 win=""
@@ -45,9 +47,14 @@ screen() { import -window root rgb:- 2>/dev/null | md5sum | cut -c1-32; }
 changed() {
   [ -z "${KE_SHOTS:-}" ] || import -window root "$KE_SHOTS/$(printf %02d $shot)-$1.png"
   shot=$((shot + 1))
-  local now; now=$(screen)
-  [ "$now" != "$last" ] || { echo "the screen did not change at: $1"; exit 1; }
-  last=$now
+  local now
+  for _ in $(seq 1 50); do
+    now=$(screen)
+    [ "$now" = "$last" ] || { last=$now; return 0; }
+    sleep 0.1
+  done
+  echo "the screen did not change at: $1"
+  exit 1
 }
 step() {
   local what=$1; echo "$what"; shift
@@ -79,7 +86,10 @@ echo "closing the window"
 "$closer" "$win" || exit 1
 for _ in $(seq 1 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$pid" 2>/dev/null && { echo "K-Editor did not quit"; exit 1; }
-wait "$pid"; pid=""
+status=0
+wait "$pid" || status=$?
+pid=""
+[ $status = 0 ] || { echo "K-Editor ended with status $status"; exit 1; }
 
 [ -s "$log" ] || { echo "the open watch saw nothing: is $shim preloaded?"; exit 1; }
 echo "$(wc -l < "$log") opens seen"
