@@ -82,6 +82,7 @@ struct FramePixel : juce::Component
 juce::JUCEApplicationBase* createApplication() { return new KE3Application(); }
 
 // The pauses of the message thread before the first frame: the program's own work is the rest.
+// A pause on another thread holds no frame back.
 std::atomic<int64_t> pausedNs { 0 };
 PauseFunction realPause = nullptr;
 
@@ -92,7 +93,8 @@ void timedPause (int milliseconds)
         realPause (milliseconds);
     else
         juce::Thread::sleep (milliseconds);
-    pausedNs += monotonicNs() - from;
+    if (juce::MessageManager::existsAndIsCurrentThread())
+        pausedNs += monotonicNs() - from;
 }
 
 void noPause (int) {}
