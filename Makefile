@@ -7,15 +7,19 @@ GENERATOR  := Ninja
 SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 FUZZ_SECONDS ?= 60
 
-# fontconfig-config: /etc/fonts/fonts.conf, where JUCE looks up the font folders; DejaVu Sans is the
-# program's plain face, DejaVu Sans Condensed (extra) the face of the captions drawn at build time;
-# zenity gives the file dialogs of the desktop.
-RUN_PACKAGES := build-essential cmake ninja-build pkg-config \
+# What building the program needs. fonts-dejavu-core: DejaVu Sans and DejaVu Sans Bold, compiled in
+# as the plain face; fonts-dejavu-extra: DejaVu Sans Condensed, the face of the captions drawn into
+# the images at build time. The program reads no font file when it runs.
+BUILD_PACKAGES := build-essential cmake ninja-build pkg-config \
 	juce-modules-source juce-tools libasound2-dev libfreetype-dev libpng-dev libjpeg-dev zlib1g-dev \
 	libx11-dev libxrandr-dev libxinerama-dev libxcursor-dev libxext-dev \
-	fontconfig-config fonts-dejavu-core fonts-dejavu-extra zenity
+	fonts-dejavu-core fonts-dejavu-extra
+# What running it needs besides the libraries above: zenity gives the file dialogs of the desktop.
+RUN_PACKAGES := zenity
+# fontconfig-config: /etc/fonts/fonts.conf, where JUCE finds the font folders for the faces that
+# tests make through JUCE itself (to compare the compiled-in faces with).
 TEST_PACKAGES := libgtest-dev libgmock-dev googletest libbenchmark-dev \
-	xvfb xauth xdotool imagemagick tesseract-ocr tesseract-ocr-eng
+	xvfb xauth xdotool imagemagick tesseract-ocr tesseract-ocr-eng fontconfig-config
 CI_PACKAGES := clang libclang-rt-14-dev
 VM_PACKAGES := qemu-system-x86 debootstrap cpio xz-utils zstd
 FRESH_PACKAGES := debootstrap git xvfb xdotool
@@ -23,7 +27,7 @@ FRESH_PACKAGES := debootstrap git xvfb xdotool
 .PHONY: deps test-deps ci-deps build-app build run test test-fresh test-alsa test-asan test-tsan fuzz bench clean
 
 deps:
-	@missing=$$(for p in $(RUN_PACKAGES) $(EXTRA_PACKAGES); do dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'ok installed' || echo $$p; done); \
+	@missing=$$(for p in $(BUILD_PACKAGES) $(RUN_PACKAGES) $(EXTRA_PACKAGES); do dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'ok installed' || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 	  echo "Installing:" $$missing; \
 	  $(SUDO) apt-get update -q && $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $$missing; \

@@ -65,6 +65,8 @@ MainContentComponent::MainContentComponent()
     look = new Look();
     setSize (1024, 768);
     uiScale = uiScaleForDisplay (juce::Desktop::getInstance().getDisplays().getPrimaryDisplay());
+    // What the first page draws, decoded side by side while it is being built.
+    decodeAhead ({ "Main-Page-Background.png", "Background_Content.png", "Slider.png" }, { placeMainButtons, placeContentButtons });
     background = getImage ("Main-Page-Background.png");
     tooltipWindow = new juce::TooltipWindow (this, 700);
     juce::LookAndFeel::setDefaultLookAndFeel (look);

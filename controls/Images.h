@@ -2,6 +2,8 @@
 // The compiled-in images, two resolutions of the same 40 files, and the one way to reach them.
 #include <juce_graphics/juce_graphics.h>
 #include <cstdint>
+#include <initializer_list>
+#include "controls/PlaceTable.h"
 
 struct ImageRow
 {
@@ -19,9 +21,21 @@ enum { imageTableRows = 40 };
 // Display scale, set once by the main component before the first image is fetched; 0 until then.
 extern int uiScale;
 
-// The decoded image of a file name for the current uiScale, shared through JUCE's image cache.
-// Unknown names (the match is exact: case and ".png" count) give the small "Arrow-Down.png".
+// The decoded image of a file name for the current uiScale, shared through JUCE's image cache
+// (keyed on the data, as ImageCache::getFromMemory keys it). Unknown names (the match is exact:
+// case and ".png" count) give the small "Arrow-Down.png".
 juce::Image getImage (const char* name);
+
+// Starts decoding, on a few threads, the images of the current uiScale that a page is about to ask
+// getImage for (by name, and those that slices of the place table skin), largest first, so that a
+// page that draws several large images waits about as long as its largest takes. Names not in the
+// tables and images already decoded are passed over. Message thread only, like getImage.
+void decodeAhead (std::initializer_list<const char*> names, std::initializer_list<PlaceSlice> slices = {});
+
+// An embedded PNG decoded as JUCE's PNG reader decodes it (premultiplied ARGB), but straight into
+// the image's own memory instead of through a buffer of the whole image; a null image when the
+// data is no readable PNG.
+juce::Image decodePng (const unsigned char* data, int size);
 
 // The factor that source rectangles are multiplied by: the resolution of the table getImage
 // serves, 1 or 2, so that a scale of 0 (not yet set) or of 3 and more still draws whole frames.

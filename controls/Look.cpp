@@ -1,6 +1,8 @@
 #include "controls/Look.h"
+#include "controls/EmbeddedTypeface.h"
 #include "controls/Images.h"
 #include "resources/fonts/LcdFont.h"
+#include "resources/fonts/PlainFont.h"
 
 // The display face, narrowed to 90 % so that the longest menu items ("ELECTRIC GRAND" at 14) fit
 // their 150 pixels. Its space, point and colon take no room (they sit between digits, as on a
@@ -8,7 +10,7 @@
 // here they take half a cell.
 static juce::Typeface::Ptr makeLcdTypeface()
 {
-    const auto face = juce::Typeface::createSystemTypefaceFor (lcdFontData, (size_t) lcdFontSize);
+    const auto face = EmbeddedTypeface::create (lcdFontData, (size_t) lcdFontSize);
     if (face == nullptr)
         return nullptr;
     constexpr float narrow = 0.9f;
@@ -52,6 +54,8 @@ Look::Look()
 {
     setColour (juce::ScrollBar::thumbColourId, juce::Colour (0x40FFFFFFu));
     lcdTypeface = makeLcdTypeface();
+    plainTypeface = EmbeddedTypeface::create (plainFontData, (size_t) plainFontSize);
+    boldTypeface = EmbeddedTypeface::create (boldFontData, (size_t) boldFontSize);
     setColour (juce::ComboBox::backgroundColourId, juce::Colour (0x00000000u));
     setColour (juce::ComboBox::textColourId, juce::Colour (0xFFEFD531u));
     setColour (juce::ComboBox::outlineColourId, juce::Colour (0x00000000u));
@@ -66,19 +70,22 @@ Look::Look()
 Look::~Look()
 {
     lcdTypeface = nullptr;
+    plainTypeface = nullptr;
+    boldTypeface = nullptr;
 }
 
+// Every font that is not "LCD", whatever family it names (JUCE's windows ask for the default sans,
+// a missing glyph for the fallback face), gets the compiled-in plain face: asking JUCE for a
+// system face makes it open every font file in every font folder first. Bold is the bold face; an
+// italic or any other style is the plain one, as the system's DejaVu Sans served them.
 juce::Typeface::Ptr Look::getTypefaceForFont (const juce::Font& font)
 {
-    if (font.getTypefaceName() == "LCD")
-    {
-        if (lcdTypeface != nullptr)
-            return lcdTypeface;
-        // Without the display face, text still has to show.
-        juce::Font plain (font);
-        plain.setTypefaceName (juce::Font::getDefaultSansSerifFontName());
-        return juce::LookAndFeel::getTypefaceForFont (plain);
-    }
+    if (font.getTypefaceName() == "LCD" && lcdTypeface != nullptr)
+        return lcdTypeface;
+    if (font.getTypefaceStyle() == "Bold" && boldTypeface != nullptr)
+        return boldTypeface;
+    if (plainTypeface != nullptr)
+        return plainTypeface;
     return juce::LookAndFeel::getTypefaceForFont (font);
 }
 

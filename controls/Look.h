@@ -1,7 +1,8 @@
 #pragma once
 // The program's look: the "LCD" display face, the accent colours, LCD popup items and value
 // boxes, pink multi-line tooltips ("|" breaks a line) and fixed sizes for a few widgets. JUCE's own
-// file chooser (where the desktop has none) keeps the plain face, in the look's colours.
+// file chooser (where the desktop has none) keeps the plain face, in the look's colours. Every face
+// is compiled in, so no font file is ever read.
 #include <juce_gui_basics/juce_gui_basics.h>
 
 class Look : public juce::LookAndFeel_V3
@@ -55,6 +56,8 @@ public:
     void getTooltipSize (const juce::String& tipText, int& width, int& height);
 
     juce::Typeface::Ptr lcdTypeface;
+    // DejaVu Sans and DejaVu Sans Bold, for every other font.
+    juce::Typeface::Ptr plainTypeface, boldTypeface;
 
     JUCE_DECLARE_NON_COPYABLE (Look)
 };

@@ -48,6 +48,7 @@ SoundRecord* PageSound::get()
 EditPanel::EditPanel()
 {
     setBounds (74, 92, 876, 676);
+    decodeAhead ({ "Background_Sound-Model.png" }, { placeModelKnobs });
     background = getImage ("Background_Sound-Model.png");
 
     for (int i = 0; i < numKnobs; ++i)

@@ -45,6 +45,8 @@ const uint8_t fxButtonCcBits[11][2] = {
 
 FxPanel::FxPanel()
 {
+    decodeAhead ({ "Background_Effects.png", "Knob-1_Invert_Rot.png", "Knob-3_Bipolar.png", "Echo.png", "Reverb.png" },
+                 { placeEffectsKnobs, placeEffectsButtons });
     background = getImage ("Background_Effects.png");
 
     for (int i = 0; i < numKnobs; ++i)

@@ -29,6 +29,7 @@ GlobalDialog::GlobalDialog()
     static const uint8_t globalRequest[7] = { 0xF0, 0x7D, 0x2B, 0x7F, 0x02, 0x7F, 0xF7 };
     sendMidi (globalRequest, 7, 50);
 
+    decodeAhead ({ "Background_Global.png" }, { placeGlobalKnobs });
     background = getImage ("Background_Global.png");
 
     transposeKnob = new tpot (placeGlobalKnobs.row (0));

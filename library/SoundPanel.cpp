@@ -56,6 +56,8 @@ SoundPanel::SoundPanel()
     }
 
     background = getImage ("Background_Content.png");
+    // Every pixel is painted, opaque: the main background is not drawn beneath.
+    setOpaque (true);
 
     layerSlider.setBounds (44, 520, 368, 60);
     addAndMakeVisible (layerSlider);

@@ -1,6 +1,8 @@
-// The program as a user meets it: cold start to the first painted frame of the main window and the
-// memory the running program takes, and the content page with a library of 10,000 sounds (load,
-// scroll, select). Needs an X display; without one it runs itself again under xvfb-run.
+// The program as a user meets it: cold start to the first painted frame of the main window (with
+// the machine's font folders and with a large set of fonts offered through JUCE_FONT_PATH), the
+// memory the running program takes, the first switch to each page, and the content page with a
+// library of 10,000 sounds (load, scroll, select). Needs an X display; without one it runs itself
+// again under xvfb-run.
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -22,6 +24,7 @@
 #include "app/KE3Application.h"
 #include "app/MainContentComponent.h"
 #include "app/Pause.h"
+#include "controls/zbutton.h"
 #include "library/SoundPanel.h"
 #include "sound/FactorySoundSet.h"
 #include "sound/SoundDump.h"
@@ -78,9 +81,66 @@ struct FramePixel : juce::Component
 
 juce::JUCEApplicationBase* createApplication() { return new KE3Application(); }
 
-int firstFrameChild()
+// The pauses of the message thread before the first frame: the program's own work is the rest.
+// A pause on another thread holds no frame back.
+std::atomic<int64_t> pausedNs { 0 };
+PauseFunction realPause = nullptr;
+
+void timedPause (int milliseconds)
+{
+    const auto from = monotonicNs();
+    if (realPause != nullptr)
+        realPause (milliseconds);
+    else
+        juce::Thread::sleep (milliseconds);
+    if (juce::MessageManager::existsAndIsCurrentThread())
+        pausedNs += monotonicNs() - from;
+}
+
+void noPause (int) {}
+
+// The first switch from the content page to a page (0 Model, 1 FM, 2 Sample, 3 Effects, 4 the
+// Global dialog, 5 the About box) in a program that has just shown its first frame, until the
+// window has painted the new page (a one-pixel child above the pages, in the middle of the window,
+// paints in the same frame). Pauses are left out (the Global dialog waits 50 ms for the
+// instrument's answer).
+int64_t switchTo (MainContentComponent& main, int page)
+{
+    setPauseFunction (noPause);
+    FramePixel marker;
+    marker.setBounds (512, 400, 1, 1);
+    marker.setInterceptsMouseClicks (false, false);
+    marker.setAlwaysOnTop (true);
+    main.addAndMakeVisible (marker);
+    const auto paintedBy = [&] (int64_t limit)
+    {
+        while (marker.paintedAt == 0 && monotonicNs() < limit)
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (1);
+        return marker.paintedAt != 0;
+    };
+    if (! paintedBy (monotonicNs() + 5'000'000'000LL))
+        return 0;
+    marker.paintedAt = 0;
+    const auto from = monotonicNs();
+    switch (page)
+    {
+        case 0: main.showModelPage(); break;
+        case 1: main.showFmPage(); break;
+        case 2: main.showSamplePage(); break;
+        case 3: main.showEffectsPage(); break;
+        case 4: main.globalButton->setToggleState (true, juce::dontSendNotification); main.toggleGlobalDialog(); break;
+        default: main.showAbout(); break;
+    }
+    const bool shown = paintedBy (from + 5'000'000'000LL);
+    main.removeChildComponent (&marker);
+    return shown ? marker.paintedAt - from : 0;
+}
+
+// page < 0: no switch.
+int firstFrameChild (int page)
 {
     const auto entered = monotonicNs();
+    realPause = setPauseFunction (timedPause);
     juce::JUCEApplicationBase::createInstance = &createApplication;
     juce::ScopedJuceInitialiser_GUI gui;
     auto window = std::make_unique<KE3Application::MainWindow> ("K-Editor");
@@ -95,18 +155,56 @@ int firstFrameChild()
         juce::MessageManager::getInstance()->runDispatchLoopUntil (1);
     rusage usage {};
     getrusage (RUSAGE_SELF, &usage);
-    std::printf ("%lld %ld %lld %lld\n", static_cast<long long> (pixel.paintedAt.load()), usage.ru_maxrss,
-                 static_cast<long long> (entered), static_cast<long long> (windowMade));
+    int64_t switched = 0;
+    if (page >= 0 && pixel.paintedAt != 0)
+        if (auto* main = dynamic_cast<MainContentComponent*> (window->getContentComponent()))
+            switched = switchTo (*main, page);
+    std::printf ("%lld %ld %lld %lld %lld %lld\n", static_cast<long long> (pixel.paintedAt.load()), usage.ru_maxrss,
+                 static_cast<long long> (entered), static_cast<long long> (windowMade),
+                 static_cast<long long> (pausedNs.load()), static_cast<long long> (switched));
     std::fflush (stdout);
     window->getContentComponent()->removeChildComponent (&pixel);
     window.reset();
     return pixel.paintedAt == 0 ? 1 : 0;
 }
 
-void BM_ColdStartToFirstFrame (benchmark::State& state)
+// A large set of font files for JUCE_FONT_PATH: the folder that KE_BENCH_FONT_PATH names, or else
+// 381 links to the DejaVu files of fonts-dejavu-core and -extra (as many files as Debian's
+// fonts-noto-core brings) in a folder of the bench's own, gone at exit.
+struct LargeFontSet
+{
+    LargeFontSet()
+    {
+        if (const char* given = std::getenv ("KE_BENCH_FONT_PATH"))
+        {
+            path = given;
+            return;
+        }
+        folder = juce::File::getSpecialLocation (juce::File::tempDirectory).getChildFile ("ke-bench-fonts-" + juce::String (getpid()));
+        folder.createDirectory();
+        const auto faces = juce::File (KE_SYSTEM_FONT_DIR).findChildFiles (juce::File::findFiles, false, "*.ttf");
+        for (int i = 0; i < 381 && ! faces.isEmpty(); ++i)
+            faces[i % faces.size()].createSymbolicLink (folder.getChildFile ("face-" + juce::String (i) + ".ttf"), true);
+        path = folder.getFullPathName().toStdString();
+    }
+    ~LargeFontSet() { folder.deleteRecursively(); }
+
+    std::string path;
+    juce::File folder;
+};
+
+// Cold starts: the time to the first frame, or with switchPage >= 0 the first switch to that page.
+void coldStarts (benchmark::State& state, int switchPage)
 {
     const auto self = selfPath();
-    double rssMb = 0, toMain = 0, toWindow = 0, toFrame = 0;
+    // Arg 1: the child is offered the large font set instead of the folders that fonts.conf names.
+    std::unique_ptr<LargeFontSet> fonts;
+    if (switchPage < 0 && state.range (0) == 1)
+    {
+        fonts = std::make_unique<LargeFontSet>();
+        ::setenv ("JUCE_FONT_PATH", fonts->path.c_str(), 1);
+    }
+    double rssMb = 0, toMain = 0, toWindow = 0, toFrame = 0, paused = 0, own = 0;
     int runs = 0;
     for (auto _ : state)
     {
@@ -117,7 +215,7 @@ void BM_ColdStartToFirstFrame (benchmark::State& state)
             return;
         }
         const auto started = monotonicNs();
-        const pid_t pid = spawn ({ self, "--first-frame" }, pipeFds[1]);
+        const pid_t pid = spawn ({ self, "--first-frame", std::to_string (switchPage) }, pipeFds[1]);
         ::close (pipeFds[1]);
         char line[128] = {};
         size_t got = 0;
@@ -127,28 +225,47 @@ void BM_ColdStartToFirstFrame (benchmark::State& state)
         ::close (pipeFds[0]);
         int status = 0;
         ::waitpid (pid, &status, 0);
-        long long paintedAt = 0, entered = 0, windowMade = 0;
+        long long paintedAt = 0, entered = 0, windowMade = 0, pausedFor = 0, switchedIn = 0;
         long maxRssKb = 0;
-        if (pid < 0 || std::sscanf (line, "%lld %ld %lld %lld", &paintedAt, &maxRssKb, &entered, &windowMade) != 4 || paintedAt == 0)
+        if (pid < 0 || std::sscanf (line, "%lld %ld %lld %lld %lld %lld", &paintedAt, &maxRssKb, &entered, &windowMade, &pausedFor, &switchedIn) != 6
+            || paintedAt == 0)
         {
+            ::unsetenv ("JUCE_FONT_PATH");
             state.SkipWithError ("the window never painted");
             return;
         }
-        state.SetIterationTime (static_cast<double> (paintedAt - started) / 1e9);
+        if (switchPage >= 0 && switchedIn <= 0)
+        {
+            state.SkipWithError ("the page never painted");
+            return;
+        }
+        state.SetIterationTime (static_cast<double> (switchPage < 0 ? paintedAt - started : switchedIn) / 1e9);
         rssMb = std::max (rssMb, maxRssKb / 1024.0);
         // Where the time goes: loading the process, making the window (the start-up selection's
         // pause is in here), and from there to the frame.
         toMain += static_cast<double> (entered - started) / 1e6;
         toWindow += static_cast<double> (windowMade - entered) / 1e6;
         toFrame += static_cast<double> (paintedAt - windowMade) / 1e6;
+        // The program's own start-up work: all of it but the pauses of the message thread.
+        paused += static_cast<double> (pausedFor) / 1e6;
+        own += static_cast<double> (paintedAt - started - pausedFor) / 1e6;
         ++runs;
     }
+    ::unsetenv ("JUCE_FONT_PATH");
     state.counters["peak_rss_MB_at_first_frame"] = rssMb;
     state.counters["exec_to_main_ms"] = toMain / runs;
     state.counters["main_to_window_ms"] = toWindow / runs;
     state.counters["window_to_frame_ms"] = toFrame / runs;
+    state.counters["pauses_ms"] = paused / runs;
+    state.counters["own_work_ms"] = own / runs;
 }
-BENCHMARK (BM_ColdStartToFirstFrame)->UseManualTime()->Unit (benchmark::kMillisecond)->Iterations (8);
+
+void BM_ColdStartToFirstFrame (benchmark::State& state)
+{
+    coldStarts (state, -1);
+}
+BENCHMARK (BM_ColdStartToFirstFrame)->Arg (0)->Arg (1)->ArgNames ({ "large_font_set" })->UseManualTime()
+    ->Unit (benchmark::kMillisecond)->Iterations (8);
 
 // The real executable, left running for two seconds (a few timer ticks and port scans): its
 // high-water mark of resident memory.
@@ -183,6 +300,16 @@ void BM_KEditorPeakRss (benchmark::State& state)
     state.counters["peak_rss_MB"] = peakMb;
 }
 BENCHMARK (BM_KEditorPeakRss)->Unit (benchmark::kMillisecond)->Iterations (3);
+
+void BM_FirstSwitchToPage (benchmark::State& state)
+{
+    static const char* const pages[] = { "Model", "FM", "Sample", "Effects", "Global dialog", "About box" };
+    const int page = juce::jlimit (0, 5, (int) state.range (0));
+    coldStarts (state, page);
+    state.SetLabel (pages[page]);
+}
+BENCHMARK (BM_FirstSwitchToPage)->DenseRange (0, 5)->ArgNames ({ "page" })->UseManualTime()->Unit (benchmark::kMillisecond)
+    ->Iterations (5);
 
 //==============================================================================
 // The content page with a library of 10,000 sounds of its own (the factory set under new names,
@@ -316,7 +443,7 @@ BENCHMARK (BM_SelectInLibraryOf10000)->Arg (0)->Arg (1)->ArgNames ({ "all" })->U
 int main (int argc, char** argv)
 {
     if (argc > 1 && std::strcmp (argv[1], "--first-frame") == 0)
-        return firstFrameChild();
+        return firstFrameChild (argc > 2 ? std::atoi (argv[2]) : -1);
 
     if (std::getenv ("DISPLAY") == nullptr && std::getenv ("KE_BENCH_NO_XVFB") == nullptr)
     {

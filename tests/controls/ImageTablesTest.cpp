@@ -277,3 +277,78 @@ TEST (DrawImagePart, AnImageKeepsItsResolutionWhenTheScaleChangesLater)
     const juce::Image drawn = render (34, 16, 1, [&] (juce::Graphics& g) { drawImagePart (g, small, 0, 0, 34, 16, 0, 16, 34, 16); });
     EXPECT_EQ (shownFrame (drawn, { 0, 0, 34, 16 }, small, 2, 34, 16, 1), 1);
 }
+
+namespace
+{
+bool samePixels (const juce::Image& a, const juce::Image& b)
+{
+    if (a.getFormat() != b.getFormat() || a.getWidth() != b.getWidth() || a.getHeight() != b.getHeight())
+        return false;
+    const juce::Image::BitmapData pa (a, juce::Image::BitmapData::readOnly), pb (b, juce::Image::BitmapData::readOnly);
+    for (int y = 0; y < a.getHeight(); ++y)
+        if (std::memcmp (pa.getLinePointer (y), pb.getLinePointer (y), (size_t) (a.getWidth() * pa.pixelStride)) != 0)
+            return false;
+    return true;
+}
+}
+
+// The images are decoded without JUCE's PNG reader: every one of both tables must come out as
+// that reader makes it, premultiplied ARGB of the same size.
+TEST (DecodePng, EveryImageAsJucesReaderDecodesIt)
+{
+    for (const ImageRow* table : imageTable)
+        for (const ImageRow* row = table; row->size != 0; ++row)
+        {
+            const juce::Image ours = decodePng (row->data, row->size);
+            ASSERT_TRUE (ours.isValid()) << row->name << " " << row->variant;
+            EXPECT_TRUE (samePixels (ours, juce::ImageFileFormat::loadFrom (row->data, (size_t) row->size)))
+                << row->name << " " << row->variant;
+        }
+}
+
+TEST (DecodePng, DamagedDataGivesANullImage)
+{
+    const ImageRow* row = findRow (imageTable[0], "Slider.png");
+    ASSERT_NE (row, nullptr);
+    std::vector<unsigned char> bytes (row->data, row->data + row->size);
+    struct Case { const char* what; int keep; int flip; };
+    const Case cases[] = {
+        { "cut in its image data", row->size / 2, -1 },
+        { "cut in its header", 20, -1 },
+        { "a changed byte of the compressed pixels", row->size, row->size - 40 },
+        { "no signature", row->size, 1 },
+    };
+    for (const auto& c : cases)
+    {
+        auto damaged = bytes;
+        damaged.resize ((size_t) c.keep);
+        if (c.flip >= 0)
+            damaged[(size_t) c.flip] ^= 0x5A;
+        EXPECT_TRUE (decodePng (damaged.data(), (int) damaged.size()).isNull()) << c.what;
+    }
+    EXPECT_TRUE (decodePng (nullptr, 0).isNull());
+}
+
+// A page that has its images decoded ahead gets the same shared images, with the same pixels, as
+// one that asks getImage for them one by one; names the tables lack change nothing.
+TEST (DecodeAhead, GetImageTakesTheImagesDecodedAheadAndSharesThem)
+{
+    for (int s : { 1, 2 })
+    {
+        ScaleGuard scale (s);
+        juce::ImageCache::releaseUnusedImages();
+        decodeAhead ({ "Background_Effects.png", "Knob-3_Bipolar.png", "No-Such-Image.png", nullptr, "Echo.png" },
+                     { placeEffectsKnobs, placeGlobalKnobs });
+        for (const char* name : { "Knob-3_Bipolar.png", "Background_Effects.png", "Knob-1.png", "Knob-2.png", "Echo.png" })
+        {
+            const juce::Image ahead = getImage (name);
+            const ImageRow* row = findRow (imageTable[s - 1], name);
+            ASSERT_NE (row, nullptr);
+            EXPECT_TRUE (samePixels (ahead, juce::ImageFileFormat::loadFrom (row->data, (size_t) row->size))) << name << " at " << s;
+            EXPECT_TRUE (ahead == getImage (name)) << name << " at " << s;
+        }
+        // Knob-3.png was decoded ahead too and never asked for: still the one served.
+        decodeAhead ({ "Knob-3.png" });
+        EXPECT_TRUE (getImage ("Knob-3.png") == getImage ("Knob-3.png"));
+    }
+}

@@ -24,6 +24,33 @@ TEST_F (LookTest, ServesTheDisplayFaceUnderLcdOnly)
     EXPECT_NE (look.getTypefaceForFont (juce::Font (15.0f)), look.lcdTypeface);
 }
 
+// Whatever family or style a font names, the look answers with a compiled-in face, never one that
+// JUCE would look for in the system's font folders: DejaVu Sans ("Book"), DejaVu Sans Bold for bold.
+TEST_F (LookTest, EveryOtherFontGetsTheCompiledInPlainFace)
+{
+    struct Case { const char* what; juce::Font font; const char* style; };
+    const Case cases[] = {
+        { "default", juce::Font(), "Book" },
+        { "plain 13", juce::Font (13.0f, juce::Font::plain), "Book" },
+        { "bold (alert titles)", juce::Font (17.0f, juce::Font::bold), "Bold" },
+        { "italic", juce::Font (15.0f, juce::Font::italic), "Book" },
+        { "bold italic", juce::Font (15.0f, juce::Font::bold | juce::Font::italic), "Book" },
+        { "serif", juce::Font (juce::Font::getDefaultSerifFontName(), 15.0f, juce::Font::plain), "Book" },
+        { "monospaced", juce::Font (juce::Font::getDefaultMonospacedFontName(), 15.0f, juce::Font::plain), "Book" },
+        { "a family nobody has", juce::Font ("Helvetica Neue", 12.0f, juce::Font::bold), "Bold" },
+        { "the fallback face", juce::Font (juce::String(), juce::String(), 10.0f), "Book" },
+        { "LCD in lower case", juce::Font ("lcd", 15.0f, juce::Font::plain), "Book" },
+    };
+    for (const auto& c : cases)
+    {
+        const auto face = look.getTypefaceForFont (c.font);
+        ASSERT_NE (face, nullptr) << c.what;
+        EXPECT_EQ (face->getName(), "DejaVu Sans") << c.what;
+        EXPECT_EQ (face->getStyle(), c.style) << c.what;
+        EXPECT_GT (face->getStringWidth ("Kestrane"), 0.0f) << c.what;
+    }
+}
+
 TEST_F (LookTest, DisplayFaceKeepsWordsApartAndMenuItemsWhole)
 {
     const juce::Font font = juce::Font (look.lcdTypeface).withHeight (14.0f);
