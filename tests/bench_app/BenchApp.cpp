@@ -81,32 +81,12 @@ struct FramePixel : juce::Component
 
 juce::JUCEApplicationBase* createApplication() { return new KE3Application(); }
 
-// The pauses of the message thread before the first frame: the program's own work is the rest.
-// A pause on another thread holds no frame back.
-std::atomic<int64_t> pausedNs { 0 };
-PauseFunction realPause = nullptr;
-
-void timedPause (int milliseconds)
-{
-    const auto from = monotonicNs();
-    if (realPause != nullptr)
-        realPause (milliseconds);
-    else
-        juce::Thread::sleep (milliseconds);
-    if (juce::MessageManager::existsAndIsCurrentThread())
-        pausedNs += monotonicNs() - from;
-}
-
-void noPause (int) {}
-
 // The first switch from the content page to a page (0 Model, 1 FM, 2 Sample, 3 Effects, 4 the
 // Global dialog, 5 the About box) in a program that has just shown its first frame, until the
 // window has painted the new page (a one-pixel child above the pages, in the middle of the window,
-// paints in the same frame). Pauses are left out (the Global dialog waits 50 ms for the
-// instrument's answer).
+// paints in the same frame).
 int64_t switchTo (MainContentComponent& main, int page)
 {
-    setPauseFunction (noPause);
     FramePixel marker;
     marker.setBounds (512, 400, 1, 1);
     marker.setInterceptsMouseClicks (false, false);
@@ -140,7 +120,6 @@ int64_t switchTo (MainContentComponent& main, int page)
 int firstFrameChild (int page)
 {
     const auto entered = monotonicNs();
-    realPause = setPauseFunction (timedPause);
     juce::JUCEApplicationBase::createInstance = &createApplication;
     juce::ScopedJuceInitialiser_GUI gui;
     auto window = std::make_unique<KE3Application::MainWindow> ("K-Editor");
@@ -159,9 +138,8 @@ int firstFrameChild (int page)
     if (page >= 0 && pixel.paintedAt != 0)
         if (auto* main = dynamic_cast<MainContentComponent*> (window->getContentComponent()))
             switched = switchTo (*main, page);
-    std::printf ("%lld %ld %lld %lld %lld %lld\n", static_cast<long long> (pixel.paintedAt.load()), usage.ru_maxrss,
-                 static_cast<long long> (entered), static_cast<long long> (windowMade),
-                 static_cast<long long> (pausedNs.load()), static_cast<long long> (switched));
+    std::printf ("%lld %ld %lld %lld %lld\n", static_cast<long long> (pixel.paintedAt.load()), usage.ru_maxrss,
+                 static_cast<long long> (entered), static_cast<long long> (windowMade), static_cast<long long> (switched));
     std::fflush (stdout);
     window->getContentComponent()->removeChildComponent (&pixel);
     window.reset();
@@ -204,7 +182,7 @@ void coldStarts (benchmark::State& state, int switchPage)
         fonts = std::make_unique<LargeFontSet>();
         ::setenv ("JUCE_FONT_PATH", fonts->path.c_str(), 1);
     }
-    double rssMb = 0, toMain = 0, toWindow = 0, toFrame = 0, paused = 0, own = 0;
+    double rssMb = 0, toMain = 0, toWindow = 0, toFrame = 0;
     int runs = 0;
     for (auto _ : state)
     {
@@ -225,9 +203,9 @@ void coldStarts (benchmark::State& state, int switchPage)
         ::close (pipeFds[0]);
         int status = 0;
         ::waitpid (pid, &status, 0);
-        long long paintedAt = 0, entered = 0, windowMade = 0, pausedFor = 0, switchedIn = 0;
+        long long paintedAt = 0, entered = 0, windowMade = 0, switchedIn = 0;
         long maxRssKb = 0;
-        if (pid < 0 || std::sscanf (line, "%lld %ld %lld %lld %lld %lld", &paintedAt, &maxRssKb, &entered, &windowMade, &pausedFor, &switchedIn) != 6
+        if (pid < 0 || std::sscanf (line, "%lld %ld %lld %lld %lld", &paintedAt, &maxRssKb, &entered, &windowMade, &switchedIn) != 5
             || paintedAt == 0)
         {
             ::unsetenv ("JUCE_FONT_PATH");
@@ -241,14 +219,11 @@ void coldStarts (benchmark::State& state, int switchPage)
         }
         state.SetIterationTime (static_cast<double> (switchPage < 0 ? paintedAt - started : switchedIn) / 1e9);
         rssMb = std::max (rssMb, maxRssKb / 1024.0);
-        // Where the time goes: loading the process, making the window (the start-up selection's
-        // pause is in here), and from there to the frame.
+        // Where the time goes: loading the process, making the window, and from there to the frame.
+        // The window's thread makes no pause: all of it is the program's own work.
         toMain += static_cast<double> (entered - started) / 1e6;
         toWindow += static_cast<double> (windowMade - entered) / 1e6;
         toFrame += static_cast<double> (paintedAt - windowMade) / 1e6;
-        // The program's own start-up work: all of it but the pauses of the message thread.
-        paused += static_cast<double> (pausedFor) / 1e6;
-        own += static_cast<double> (paintedAt - started - pausedFor) / 1e6;
         ++runs;
     }
     ::unsetenv ("JUCE_FONT_PATH");
@@ -256,8 +231,6 @@ void coldStarts (benchmark::State& state, int switchPage)
     state.counters["exec_to_main_ms"] = toMain / runs;
     state.counters["main_to_window_ms"] = toWindow / runs;
     state.counters["window_to_frame_ms"] = toFrame / runs;
-    state.counters["pauses_ms"] = paused / runs;
-    state.counters["own_work_ms"] = own / runs;
 }
 
 void BM_ColdStartToFirstFrame (benchmark::State& state)
