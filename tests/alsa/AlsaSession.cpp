@@ -1279,6 +1279,7 @@ Session::Result Session::replugDuringDumpSet()
     sleepMs (300);  // the readout has been drawn by now
     const Rect r = place::readout.offset (window.x, window.y);
     const int warned = screen.countNear (r.x, r.y, r.w, r.h, 0xF0643C, 40);
+    runCommand ({ "cp", "/tmp/xvfb/Xvfb_screen0", opt.out + "/alsa-session-" + opt.mode + "-cut-short.xwd" }, 20000);
 
     // Back when its card is: the instrument behind it starts reading at once.
     if (! writeTo (driver + "bind", "snd_virmidi.0"))

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <memory>
 #include <gtest/gtest.h>
+#include "app/FileDialogs.h"
 #include "app/InstrumentLink.h"
 #include "app/MainContentComponent.h"
 #include "sound/FactorySoundSet.h"
@@ -29,6 +30,16 @@ inline MidiBytes namedDump (const char* name, int program = 127, int base = 0)
     encodeSoundDump (&r, out.data(), static_cast<uint8_t> (program));
     return out;
 }
+
+// The soundset dump's question answered, for the life of the object: "Dump with Presets" unless
+// told otherwise.
+struct DumpAnswer : FileDialogs
+{
+    DumpAnswer() { setFileDialogs (this); }
+    ~DumpAnswer() override { setFileDialogs (nullptr); }
+    int answer = dumpWithPresets;
+    int askSoundsetDump() override { return answer; }
+};
 
 inline MidiBytes probe (int i) { return { 0xF0, 0x7D, 0x2B, static_cast<uint8_t> (i), 0x7A, 0xF7 }; }
 inline const MidiBytes globalRequest { 0xF0, 0x7D, 0x2B, 0x7F, 0x02, 0x7F, 0xF7 };

@@ -6,25 +6,12 @@
 #include <chrono>
 #include <thread>
 #include "tests/app/LinkFixture.h"
-#include "app/FileDialogs.h"
 #include "app/Pause.h"
 
 namespace
 {
 constexpr int64_t microsecondsPerByte = 320;  // 10 bits at 31,250 bits a second
 constexpr int64_t dumpOnWire = 1330 * microsecondsPerByte;
-
-struct DumpAnswer : FileDialogs
-{
-    int answer = dumpCancelled;
-    int askSoundsetDump() override { return answer; }
-};
-
-struct ScopedDialogs
-{
-    explicit ScopedDialogs (FileDialogs& d) { setFileDialogs (&d); }
-    ~ScopedDialogs() { setFileDialogs (nullptr); }
-};
 
 // Each message left no earlier than the one before it had left the cable.
 void expectPaced (const std::vector<MidiBytes>& sent, const std::vector<int64_t>& at)
@@ -93,7 +80,6 @@ TEST_F (LinkPacing, DumpSetTakesTheCablesTimeAndEveryDumpArrivesWhole)
         startConnected();
         DumpAnswer dialogs;
         dialogs.answer = c.answer;
-        ScopedDialogs installed (dialogs);
 
         const int64_t before = ScopedVirtualClock::now();
         main->dumpSoundset();

@@ -7,7 +7,6 @@
 #include <map>
 #include <thread>
 #include "tests/app/LinkFixture.h"
-#include "app/FileDialogs.h"
 #include "app/TransferDisplay.h"
 #include "controls/zbutton.h"
 #include "library/SoundPanel.h"
@@ -16,18 +15,6 @@ namespace
 {
 constexpr int64_t ms = 1000;
 constexpr int64_t dumpOnWire = 1330 * 320;  // 425.6 ms at 31,250 baud
-
-struct DumpAnswer : FileDialogs
-{
-    int answer = dumpWithPresets;
-    int askSoundsetDump() override { return answer; }
-};
-
-struct ScopedDialogs
-{
-    explicit ScopedDialogs (FileDialogs& d) { setFileDialogs (&d); }
-    ~ScopedDialogs() { setFileDialogs (nullptr); }
-};
 
 // The bytes of user record `r` as the edit buffer gets them: program 127 and its checksum.
 MidiBytes editBufferOf (const SoundRecord& r)
@@ -185,7 +172,6 @@ TEST_F (LinkSender, TheTimerRunsThroughADumpSetAndFindsTheInstrumentAgain)
     const int outId = ports.outputIdAt (0), inId = ports.inputIdAt (0);
     kestrane->clearReceived();
     DumpAnswer dialogs;
-    ScopedDialogs installed (dialogs);
 
     main->dumpSoundset();
     EXPECT_TRUE (display().busy());
@@ -233,7 +219,6 @@ TEST_F (LinkSender, WhatWaitedForAnInstrumentThatWentIsNeverReplayedIntoItsRetur
     kestrane->clearReceived();
     kestrane->answersProbes = false;
     DumpAnswer dialogs;
-    ScopedDialogs installed (dialogs);
 
     main->dumpSoundset();
     settle();
@@ -256,7 +241,6 @@ TEST_F (LinkSender, TheMidiThreadNeverWaitsForTheWire)
     startConnected();
     runClock (1000 * ms, false);
     DumpAnswer dialogs;
-    ScopedDialogs installed (dialogs);
     main->dumpSoundset();
     settle();
 
@@ -283,7 +267,6 @@ TEST_F (LinkSender, AFloodStaysWithinTheBoundAndTheLastValuesArrive)
     startConnected();
     runClock (1000 * ms, false);
     DumpAnswer dialogs;
-    ScopedDialogs installed (dialogs);
     main->dumpSoundset();
     kestrane->clearReceived();
 
@@ -353,7 +336,6 @@ TEST_F (LinkSender, TwoDumpSetsNeverInterleaveAndEachEndIsShown)
     startConnected();
     runClock (1000 * ms, false);
     DumpAnswer dialogs;
-    ScopedDialogs installed (dialogs);
     kestrane->clearReceived();
 
     dialogs.answer = FileDialogs::dumpUserBanks;
@@ -420,7 +402,6 @@ TEST_F (LinkSender, ACloseDuringADumpSetWaitsForItsWireTime)
     runClock (1000 * ms, false);
     EXPECT_TRUE (main->quitWhenSent());
     DumpAnswer dialogs;
-    ScopedDialogs installed (dialogs);
     main->dumpSoundset();
     runClock (1000 * ms);
 
