@@ -24,9 +24,10 @@ juce::String count (int n, int total)
     return juce::String (n).paddedLeft ('0', 2) + "/" + juce::String (total).paddedLeft ('0', 2);
 }
 
-juce::String cutShort (int n, int total)
+// What reached the port or came in before the instrument went; the last of them may have been cut.
+juce::String cutShort (int n, int total, const char* what)
 {
-    return "Cut short: the Kestrane went away after " + juce::String (n) + " of " + juce::String (total) + " sounds";
+    return "Cut short: the Kestrane went away; " + juce::String (n) + " of " + juce::String (total) + " sounds " + what;
 }
 }
 
@@ -125,7 +126,7 @@ void TransferDisplay::update()
         {
             soundsetEnded = true;
             if (dump.cutShort())
-                show ("CUT " + count (dump.sent, dump.total), cutShort (dump.sent, dump.total), 0, true);
+                show ("CUT " + count (dump.sent, dump.total), cutShort (dump.sent, dump.total, "were sent"), 0, true);
             else
                 show ("DUMP " + count (dump.sent, dump.total), "Dump set sent: " + juce::String (dump.total) + " sounds", shownForMs);
         }
@@ -141,7 +142,7 @@ void TransferDisplay::update()
         if (main.instrumentLosses != answerLosses)
         {
             answering = false;
-            show ("CUT " + count (answerCount, answerSounds), cutShort (answerCount, answerSounds), 0, true);
+            show ("CUT " + count (answerCount, answerSounds), cutShort (answerCount, answerSounds, "came"), 0, true);
         }
         else if (answerCount >= answerSounds)
         {

@@ -187,7 +187,7 @@ TEST_F (LinkSender, TheTimerRunsThroughADumpSetAndFindsTheInstrumentAgain)
     runClock (3000 * ms);
     EXPECT_EQ (main->chosenOutput.load(), -1);
     EXPECT_EQ (display().lcdText(), "CUT 05/28");
-    EXPECT_EQ (display().lineText(), "Cut short: the Kestrane went away after 5 of 28 sounds");
+    EXPECT_EQ (display().lineText(), "Cut short: the Kestrane went away; 5 of 28 sounds were sent");
     EXPECT_FALSE (display().busy());
     EXPECT_TRUE (commandButton (5)->isEnabled());
 
@@ -391,6 +391,21 @@ TEST_F (LinkSender, TheDisplayCountsTheRequestsAnswerAndSaysHowItEnded)
         kestrane.reset();
         resetLinkState();
     }
+}
+
+TEST_F (LinkSender, ARequestsAnswerCutShortIsSaidSo)
+{
+    startConnected();
+    runClock (1000 * ms, false);
+    kestrane->programs.resize (3);
+    main->requestSounds();
+    runClock (1000 * ms);
+    ports.removeOutput (out());
+    runClock (600 * ms);
+    EXPECT_EQ (display().lcdText(), "CUT 03/28");
+    EXPECT_EQ (display().lineText(), "Cut short: the Kestrane went away; 3 of 28 sounds came");
+    EXPECT_TRUE (display().showsFailure());
+    EXPECT_FALSE (display().busy());
 }
 
 //==============================================================================
